@@ -1,0 +1,25 @@
+#pragma once
+
+#include <iosfwd>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace vocara::cli {
+
+// Exit codes of every subcommand.
+inline constexpr int ExitOk = 0;
+inline constexpr int ExitFound = 1;     // the work found errors
+inline constexpr int ExitCannotRun = 2; // bad arguments, unreadable input
+
+struct Command
+{
+    std::string_view name;
+    std::string_view usage;
+    std::string_view summary;
+    int (*run)(std::span<const std::string> args, std::ostream &out, std::ostream &err);
+};
+
+int runKinds(std::span<const std::string> args, std::ostream &out, std::ostream &err);
+
+} // namespace vocara::cli

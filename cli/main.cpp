@@ -1,0 +1,45 @@
+#include "cli/command.h"
+
+#include <array>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using vocara::cli::Command;
+
+constexpr std::array<Command, 1> Commands = {{
+    {"kinds", "kinds [--mode asterisk|flow]",
+     "print the node kinds and their properties (flow mode by default)", vocara::cli::runKinds},
+}};
+
+void printHelp(std::ostream &out)
+{
+    out << "usage: vocara-cli <command> [arguments]\n\ncommands:\n";
+    for (const Command &command : Commands)
+        out << "  " << command.usage << "\n      " << command.summary << '\n';
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        printHelp(std::cerr);
+        return vocara::cli::ExitCannotRun;
+    }
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        printHelp(std::cout);
+        return vocara::cli::ExitOk;
+    }
+    for (const Command &command : Commands) {
+        if (command.name == args[0]) {
+            const std::vector<std::string> rest(args.begin() + 1, args.end());
+            return command.run(rest, std::cout, std::cerr);
+        }
+    }
+    std::cerr << "vocara-cli: unknown command '" << args[0] << "' (see vocara-cli --help)\n";
+    return vocara::cli::ExitCannotRun;
+}

@@ -1,0 +1,202 @@
+#pragma once
+
+#include "document/dialplan_settings.h"
+#include "document/document_observer.h"
+#include "document/kind_catalogue.h"
+#include "document/node_data.h"
+#include "document/variable_list.h"
+
+#include <array>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace vocara {
+
+class UserDialogs;
+
+// The outcome of the User Input dialog for a new UserInput node.
+struct UserInputChoice
+{
+    bool accepted = false;
+    bool dtmf = false;
+    bool perKeyBranches = false; // one branch per key in `keys`
+    std::vector<int> keys;       // 0..9, 10 for '*', 11 for '#', in the dialog's order
+    bool asr = false;
+};
+
+enum class LinkOutcome {
+    Linked,
+    ToItself,
+    HasBuiltInChildren,
+    AlreadyHasChild,
+    IntoStart, // never allowed, and nothing to say about it
+    NoSuchNode,
+};
+
+struct LinkResult
+{
+    LinkOutcome outcome = LinkOutcome::NoSuchNode;
+
+    bool linked() const { return outcome == LinkOutcome::Linked; }
+    // The text to show for a refusal; empty when there is nothing to say.
+    std::string_view message() const;
+};
+
+enum class RemoveMode { Forget, KeepForUndo, KeepForUndoInGroup };
+
+struct CanvasExtent
+{
+    int width = 0;
+    int height = 0;
+};
+
+inline constexpr int InitialGridColumns = 15;
+inline constexpr CanvasExtent InitialCanvasExtent{InitialGridColumns * CellSize,
+                                                  InitialGridColumns *CellSize};
+
+// The flow document: nodes on their grid, links, variables, dialplan settings and attached
+// files. It is the only thing that changes a flow, and tells its observers each change.
+class CVocaraDoc
+{
+public:
+    explicit CVocaraDoc(UserDialogs &dialogs);
+    CVocaraDoc(const CVocaraDoc &) = delete;
+    CVocaraDoc &operator=(const CVocaraDoc &) = delete;
+
+    UserDialogs &dialogs() const { return m_dialogs; }
+
+    // Mode and catalogue. A document in neither mode uses the flow catalogue.
+    DocumentMode mode() const { return m_mode; }
+    bool isAsteriskMode() const { return m_mode == DocumentMode::Asterisk; }
+    bool isFlowMode() const { return m_mode == DocumentMode::Flow; }
+    void setMode(DocumentMode mode);
+    const KindCatalogue &catalogue() const { return *m_catalogue; }
+
+    // File New. The first call of a run only empties the document; later ones open the
+    // default flow once, if the settings name one, or start an empty asterisk-mode flow.
+    bool newDocument();
+    void setDefaultTreePath(std::string path) { m_defaultTreePath = std::move(path); }
+    // Opens the default flow for newDocument; the flow file layer provides it.
+    void setDefaultFlowOpener(std::function<bool(const std::string &)> opener);
+    // Empties the document: only the start node, the built-in variables of the current mode,
+    // no settings, no files, nothing to undo.
+    void resetContent();
+
+    void setSimulatorRunning(bool running) { m_simulatorRunning = running; }
+    bool isSimulatorRunning() const { return m_simulatorRunning; }
+    // While the simulator runs the flow must not be replaced: says so and returns true.
+    bool refuseWhileSimulating() const;
+
+    bool isModified() const { return m_modified; }
+    void setModified(bool modified);
+
+    // Nodes.
+    NodeId startNode() const { return m_startNode; }
+    const NodeData *node(NodeId id) const;
+    bool exists(NodeId id) const { return node(id) != nullptr; }
+    size_t nodeCount() const { return m_nodes.size(); }
+    // The node at a cell; when a damaged file put two there, the one placed first.
+    NodeId nodeAt(Cell cell) const;
+    // Every node, columns from 0 up, within a column in the order they were placed.
+    std::vector<NodeId> nodesInGridOrder() const;
+    int nodesOfKind(NodeKind kind) const;
+    bool isNameTaken(std::string_view name) const;
+    std::string defaultNodeName(NodeKind kind) const;
+
+    // A bare node with its default name, or NoNode for a kind that cannot be placed (the
+    // start node, cross links, kinds without a descriptor). Coordinates are clamped to the grid.
+    NodeId createNode(Cell cell, NodeKind kind);
+    // A node as the user places it: with its built-in branch children in the row below.
+    NodeId addNode(Cell cell, NodeKind kind, const UserInputChoice &userInput = {});
+    bool removeNode(NodeId id, RemoveMode mode = RemoveMode::Forget);
+
+    // The user's link, with its rules and their messages.
+    LinkResult link(NodeId source, NodeId target);
+    // Loading, built-in branches, moves, undo and paste: no rules beyond the start node never
+    // being a child and a pair being linked once.
+    bool linkUnchecked(NodeId source, NodeId target);
+    bool unlink(NodeId parent, NodeId child);
+
+    bool setNodeName(NodeId id, std::string name);
+    bool setNodeValue(NodeId id, int index, std::string value);
+    bool setNodeValue(NodeId id, std::string_view key, std::string value);
+    // The value under a property key of the node's kind; empty when it has none.
+    std::string nodeValue(NodeId id, std::string_view key) const;
+    void setPrimaryParent(NodeId id, int index);
+    void setSavedCounts(NodeId id, int children, int parents);
+    void setNodeRect(NodeId id, NodeRect rect);
+
+    // Grid index and the canvas it needs.
+    int gridColumnCount() const { return static_cast<int>(m_columns.size()); }
+    void ensureGridColumns(int count);
+    CanvasExtent canvasExtent() const { return m_extent; }
+
+    // Variables.
+    const VariableList &variables() const { return m_variables; }
+    void addOrUpdateVariable(std::string_view name, std::string_view defaultValue,
+                             std::string_view description);
+    bool removeVariable(std::string_view name);
+
+    const DialplanSettings &dialplanSettings() const { return m_dialplanSettings; }
+    void setDialplanSettings(const DialplanSettings &settings);
+    const std::vector<std::string> &attachedFiles() const { return m_attachedFiles; }
+    void setAttachedFiles(std::vector<std::string> files);
+
+    // Nodes removed for undo, oldest first.
+    const std::vector<RemovedNode> &undoList() const { return m_undoList; }
+    std::optional<RemovedNode> takeLastRemoved();
+    void clearUndoList() { m_undoList.clear(); }
+
+    void addObserver(DocumentObserver *observer);
+    void removeObserver(DocumentObserver *observer);
+
+    // The second of the minute that tells clashing default names apart; tests fix it.
+    void setSecondSource(std::function<int()> source) { m_second = std::move(source); }
+
+private:
+    NodeData *mutableNode(NodeId id);
+    NodeId insertNode(Cell cell, NodeKind kind);
+    void addBuiltInBranches(NodeId parent, const UserInputChoice &userInput);
+    void growCanvasFor(Cell cell);
+    void forgetName(const std::string &name);
+    void markModified();
+    template<typename F>
+    void notify(F &&f);
+
+    UserDialogs &m_dialogs;
+    const KindCatalogue *m_catalogue;
+    DocumentMode m_mode = DocumentMode::None;
+    bool m_modified = false;
+    bool m_simulatorRunning = false;
+    bool m_firstNewDocumentDone = false;
+    bool m_defaultTreeOpened = false;
+    std::string m_defaultTreePath;
+    std::function<bool(const std::string &)> m_openDefaultFlow;
+    std::function<int()> m_second;
+
+    NodeId m_nextId = 1;
+    NodeId m_startNode = NoNode;
+    std::unordered_map<NodeId, NodeData> m_nodes;
+    // Grid index: per column, the nodes in the order they were placed (keyed by a sequence
+    // number), and per cell the nodes on it.
+    std::vector<std::map<std::uint64_t, NodeId>> m_columns;
+    std::unordered_map<NodeId, std::uint64_t> m_sequence;
+    std::map<Cell, std::vector<NodeId>> m_cells;
+    std::uint64_t m_nextSequence = 0;
+    std::array<int, Kind::Count> m_kindCounts{};
+    std::unordered_map<std::string, int> m_nameUses;
+    CanvasExtent m_extent = InitialCanvasExtent;
+
+    VariableList m_variables;
+    DialplanSettings m_dialplanSettings;
+    std::vector<std::string> m_attachedFiles;
+    std::vector<RemovedNode> m_undoList;
+    std::vector<DocumentObserver *> m_observers;
+};
+
+} // namespace vocara

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace vocara {
+
+// Replaces `target` with `bytes` so that a reader sees either the old file or the whole new
+// one: the bytes go to a temporary file beside the target, are flushed to disk, and the
+// temporary file is renamed over the target. An existing target keeps its permissions.
+// On failure the target is untouched, no temporary file is left behind and `error` (when
+// given) receives the system's reason.
+bool writeFileAtomically(const std::filesystem::path &target, std::string_view bytes,
+                         std::string *error = nullptr);
+
+} // namespace vocara
