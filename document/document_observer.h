@@ -23,6 +23,7 @@ public:
     virtual void modeChanged(DocumentMode) {}
     virtual void modifiedChanged(bool) {}
     virtual void documentReset() {} // everything was replaced
+    virtual void validated() {}     // new error lines are ready
 };
 
 } // namespace vocara

@@ -11,6 +11,59 @@ inline constexpr std::string_view CantLinkBuiltInChildren =
     "Can't Link this Node, It has its built in Children";
 inline constexpr std::string_view NodeAlreadyHasChild = "Node already has a Child";
 
+// The settings file: its path, then where the unreadable one was kept.
+inline constexpr std::string_view SettingsUnreadable =
+    "The settings file \"%s\" could not be read. It was kept as \"%s\" and the default "
+    "settings are used.";
+// The settings file: its path, then the reason.
+inline constexpr std::string_view SettingsNotSaved =
+    "The settings file \"%s\" could not be saved: %s";
+
+inline constexpr std::string_view ForceSaveQuestion =
+    "This Operation contains errors, would you like to force the save ?\n\nNote: if you force "
+    "the save, the IVR server will not use this operation file.";
+
+// Validation: the parts of an error line "%s @%s:%s".
+inline constexpr std::string_view EmptyNameLabel = " Node Name";
+inline constexpr std::string_view EmptyName = "The Node Must be have a unique name";
+inline constexpr std::string_view DuplicateName = "The Node Name Exist many time Must be unique ";
+inline constexpr std::string_view MustHaveNoChildren = "This Node must be have not any children ";
+inline constexpr std::string_view OrphanLabel = "Link";
+
+inline constexpr std::string_view InvalidKeys =
+    "Invalid Value (Value must be 0-9 ,# ,*,A,B,C,D,E or F)";
+inline constexpr std::string_view NotNumeric = "Invalid Value (Value must be numeric)";
+inline constexpr std::string_view MailWithoutAt =
+    "Invalid Mail Address Value (Value must contains @)";
+inline constexpr std::string_view MailWithoutServer =
+    "Invalid Mail Address Value (incorrect mail Server)";
+inline constexpr std::string_view SqlWithoutKeyword =
+    "InvalidSql Statement Value (No keyword \"Select,Update,Insert or Delete\")";
+inline constexpr std::string_view SqlMoreThanOneColumn =
+    "InvalidSql Statement Value (Select Statement must has only one column)";
+inline constexpr std::string_view SqlWithoutFrom =
+    "InvalidSql Statement Value (Select Statement must has From clause)";
+inline constexpr std::string_view SqlWithoutTable =
+    "InvalidSql Statement Value (Select Statement must has Table name or Query)";
+inline constexpr std::string_view NotOneKey = "Invalid Value (Value must be Only one key)";
+inline constexpr std::string_view NothingSelected = "Invalid Value (Entry must be selected)";
+inline constexpr std::string_view EmptyValue = "Invalid Value (Empty Value)";
+inline constexpr std::string_view NoDtmfNorAsr =
+    "Invalid Value (\"DTMF or ASR\" one of them at least must be Selected)";
+inline constexpr std::string_view Orphan = "Node is Orphan, has no Parents";
+inline constexpr std::string_view InvalidServerIp =
+    "Invalid Sever IP Address\n (Value Must Like 111.111.111.111)";
+inline constexpr std::string_view NoFileNorMessage = "You Must Open File And/Or Write Message";
+inline constexpr std::string_view NeitherFileNorMessageSelected =
+    "Invalid Value (\"File And/or Message\" one of them at least must be Selected)";
+inline constexpr std::string_view NotAWave = "Invalid Value (The File must be Wave)";
+inline constexpr std::string_view SqlWithoutField =
+    "InvalidSql Statement Value (Select Statement must has Field to select it)";
+inline constexpr std::string_view NoReturnVariable =
+    "Invalid Parameter(This Field Must contain variable to return in it)";
+inline constexpr std::string_view MustCheckFile = "Must Be Check File";
+inline constexpr std::string_view MustCheckMessage = "Must Be Check Message";
+
 } // namespace vocara::Msg
 
 // Names, defaults and descriptions of the variables every new flow starts with.

@@ -65,15 +65,6 @@ CVocaraDoc::CVocaraDoc(UserDialogs &dialogs)
     m_modified = false;
 }
 
-template<typename F>
-void CVocaraDoc::notify(F &&f)
-{
-    // Copied so that an observer may unregister itself while being told.
-    const std::vector<DocumentObserver *> observers = m_observers;
-    for (DocumentObserver *observer : observers)
-        f(*observer);
-}
-
 void CVocaraDoc::addObserver(DocumentObserver *observer)
 {
     if (observer && !std::count(m_observers.begin(), m_observers.end(), observer))
@@ -143,6 +134,8 @@ void CVocaraDoc::resetContent()
     m_variables.clear();
     m_dialplanSettings = {};
     m_attachedFiles.clear();
+    m_errorLines.clear();
+    m_errorNodes.clear();
 
     for (const auto &variable : BuiltInVariable::All) {
         if (!variable.asteriskOnly || isAsteriskMode())
@@ -203,7 +196,13 @@ int CVocaraDoc::nodesOfKind(NodeKind kind) const
 
 bool CVocaraDoc::isNameTaken(std::string_view name) const
 {
-    return m_nameUses.count(std::string(name)) > 0;
+    return nameUseCount(name) > 0;
+}
+
+int CVocaraDoc::nameUseCount(std::string_view name) const
+{
+    auto it = m_nameUses.find(std::string(name));
+    return it == m_nameUses.end() ? 0 : it->second;
 }
 
 std::string CVocaraDoc::defaultNodeName(NodeKind kind) const

@@ -106,6 +106,8 @@ public:
     std::vector<NodeId> nodesInGridOrder() const;
     int nodesOfKind(NodeKind kind) const;
     bool isNameTaken(std::string_view name) const;
+    // How many nodes carry exactly this name.
+    int nameUseCount(std::string_view name) const;
     std::string defaultNodeName(NodeKind kind) const;
 
     // A bare node with its default name, or NoNode for a kind that cannot be placed (the
@@ -152,6 +154,12 @@ public:
     std::optional<RemovedNode> takeLastRemoved();
     void clearUndoList() { m_undoList.clear(); }
 
+    // Checks every node in grid order and keeps the error lines with the node of each. With
+    // errors and `askToForce`, asks whether to save anyway: false only when the answer is No.
+    bool validateFlow(bool askToForce);
+    const std::vector<std::string> &errorLines() const { return m_errorLines; }
+    const std::vector<NodeId> &errorNodes() const { return m_errorNodes; }
+
     void addObserver(DocumentObserver *observer);
     void removeObserver(DocumentObserver *observer);
 
@@ -166,7 +174,13 @@ private:
     void forgetName(const std::string &name);
     void markModified();
     template<typename F>
-    void notify(F &&f);
+    void notify(F &&f)
+    {
+        // Copied so that an observer may unregister itself while being told.
+        const std::vector<DocumentObserver *> observers = m_observers;
+        for (DocumentObserver *observer : observers)
+            f(*observer);
+    }
 
     UserDialogs &m_dialogs;
     const KindCatalogue *m_catalogue;
@@ -196,6 +210,8 @@ private:
     DialplanSettings m_dialplanSettings;
     std::vector<std::string> m_attachedFiles;
     std::vector<RemovedNode> m_undoList;
+    std::vector<std::string> m_errorLines;
+    std::vector<NodeId> m_errorNodes;
     std::vector<DocumentObserver *> m_observers;
 };
 

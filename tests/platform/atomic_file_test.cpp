@@ -1,55 +1,34 @@
 #include "platform/atomic_file.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 
 using namespace vocara;
 namespace fs = std::filesystem;
 
-namespace {
+using test::readText;
 
 class AtomicFile : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "vocara-atomic-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder); }
+    size_t entries() const { return temp.entryCount(); }
 
-    static std::string read(const fs::path &path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    size_t entries() const
-    {
-        return static_cast<size_t>(std::distance(fs::directory_iterator(folder), {}));
-    }
-
-    fs::path folder;
+    test::TempFolder temp;
+    const fs::path &folder = temp.path();
 };
-
-} // namespace
 
 TEST_F(AtomicFile, WritesAndReplacesWholeFiles)
 {
     const fs::path target = folder / "flow.qfl";
     ASSERT_TRUE(writeFileAtomically(target, std::string("first\0version", 13)));
-    EXPECT_EQ(read(target), std::string("first\0version", 13));
+    EXPECT_EQ(readText(target), std::string("first\0version", 13));
     ASSERT_TRUE(writeFileAtomically(target, "second"));
-    EXPECT_EQ(read(target), "second");
+    EXPECT_EQ(readText(target), "second");
     ASSERT_TRUE(writeFileAtomically(target, ""));
-    EXPECT_EQ(read(target), "");
+    EXPECT_EQ(readText(target), "");
     EXPECT_EQ(entries(), 1u); // no temporary file left behind
 }
 
@@ -73,7 +52,7 @@ TEST_F(AtomicFile, WritesThroughASymbolicLink)
     fs::create_symlink(real, link);
     ASSERT_TRUE(writeFileAtomically(link, "new"));
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(read(real), "new");
+    EXPECT_EQ(readText(real), "new");
 }
 
 TEST_F(AtomicFile, FailureLeavesTheTargetAndReportsWhy)

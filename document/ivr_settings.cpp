@@ -1,0 +1,266 @@
+#include "document/ivr_settings.h"
+
+#include "document/messages.h"
+#include "document/user_dialogs.h"
+#include "platform/atomic_file.h"
+#include "platform/folders.h"
+
+#include <tinyxml2.h>
+
+#include <array>
+#include <charconv>
+#include <climits>
+#include <fstream>
+#include <sstream>
+
+namespace vocara {
+
+namespace {
+
+constexpr std::string_view RootName = "IvrSet";
+constexpr std::string_view SettingsName = "Settings";
+constexpr std::string_view ValueAttribute = "value";
+
+struct Default
+{
+    int id;
+    std::string_view value; // empty for DefaultSaveFolder: the program folder goes there
+};
+
+// The elements of a new file, in the order they are written.
+constexpr std::array<Default, 19> Defaults = {{
+    {Setting::LineColorNotSel, "0"},
+    {Setting::LineColorSel, "255"},
+    {Setting::NodeColorNotSel, "16777215"},
+    {Setting::NodeColorSel, "23290"},
+    {Setting::LineColorXPath, "12632256"},
+    {Setting::LineSelectionTolerance, "3"},
+    {Setting::AutoSave, "1"},
+    {Setting::AutoSaveToDoc, "0"},
+    {Setting::AutoSaveInterval, "10"},
+    {Setting::LineTypeRightAngle, "0"},
+    {Setting::ToolbarMainPosition, "8192"},
+    {Setting::ToolbarTruePosition, "4096"},
+    {Setting::ViewLeftSize, "200"},
+    {Setting::ViewRightSize, "200"},
+    {Setting::ToolTipColor, "176236249"},
+    {Setting::SimulatorNodeColorSel, "16711680"},
+    {Setting::SimulatorPathColorSel, "65280"},
+    {Setting::DefaultTreePath, ""},
+    {Setting::DefaultSaveFolder, ""},
+}};
+
+bool readFile(const std::filesystem::path &path, std::string &text)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad())
+        return false;
+    text = content.str();
+    return true;
+}
+
+std::string replaceFirst(std::string_view pattern, std::string_view first, std::string_view second)
+{
+    std::string text(pattern);
+    if (size_t at = text.find("%s"); at != std::string::npos) {
+        text.replace(at, 2, first);
+        if (size_t next = text.find("%s", at + first.size()); next != std::string::npos)
+            text.replace(next, 2, second);
+    }
+    return text;
+}
+
+} // namespace
+
+std::string_view settingKey(int id)
+{
+    switch (id) {
+    case Setting::NodeColorSel:
+        return "NodeColorSel";
+    case Setting::NodeColorNotSel:
+        return "NodeColorNotSel";
+    case Setting::LineColorSel:
+        return "LineColorSel";
+    case Setting::LineColorNotSel:
+        return "LineColorNotSel";
+    case Setting::LineColorXPath:
+        return "LineColorXPath";
+    case Setting::DefaultSaveFolder:
+        return "DefaultSaveFolder";
+    case Setting::LineSelectionTolerance:
+        return "LineSelectionTolerance";
+    case Setting::AutoSave:
+        return "AutoSave";
+    case Setting::AutoSaveInterval:
+        return "AutoSaveInterval";
+    case Setting::AutoSaveToDoc:
+        return "AutoSaveToDoc";
+    case Setting::LineTypeRightAngle:
+        return "LineTypeRightAngle";
+    case Setting::ToolbarMainPosition:
+        return "ToolbarMainPosition";
+    case Setting::ToolbarTruePosition:
+        return "ToolbarTruePosition";
+    case Setting::ToolTipColor:
+        return "ToolTipColor";
+    case Setting::ViewLeftSize:
+        return "ViewLeftSize";
+    case Setting::ViewRightSize:
+        return "ViewRightSize";
+    case Setting::SimulatorNodeColorSel:
+        return "SimulatorNodeColorSel";
+    case Setting::SimulatorPathColorSel:
+        return "SimulatorPathColorSel";
+    case Setting::DefaultTreePath:
+        return "DefaultTreePath";
+    default:
+        return {};
+    }
+}
+
+IvrSettings::IvrSettings(std::filesystem::path file, std::string programFolder)
+    : m_file(std::move(file))
+    , m_programFolder(std::move(programFolder))
+    , m_doc(std::make_unique<tinyxml2::XMLDocument>())
+{
+    parse(defaultText(m_programFolder));
+}
+
+IvrSettings::~IvrSettings() = default;
+
+std::unique_ptr<IvrSettings> IvrSettings::forUserFolder()
+{
+    const std::filesystem::path folder = userFolder();
+    return std::make_unique<IvrSettings>(folder / FileName, folder.string());
+}
+
+std::string IvrSettings::defaultText(std::string_view programFolder)
+{
+    // Built through the XML writer so that any folder name comes out well-formed.
+    tinyxml2::XMLDocument doc;
+    doc.InsertEndChild(doc.NewDeclaration(R"(xml version="1.0" standalone="no" )"));
+    tinyxml2::XMLElement *root = doc.NewElement(RootName.data());
+    root->SetAttribute("version", "3001");
+    doc.InsertEndChild(root);
+    tinyxml2::XMLElement *settings = root->InsertNewChildElement(SettingsName.data());
+    for (const Default &entry : Defaults) {
+        tinyxml2::XMLElement *element =
+            settings->InsertNewChildElement(std::string(settingKey(entry.id)).c_str());
+        const std::string value = entry.id == Setting::DefaultSaveFolder
+                                      ? std::string(programFolder)
+                                      : std::string(entry.value);
+        element->SetAttribute(ValueAttribute.data(), value.c_str());
+    }
+    tinyxml2::XMLPrinter printer(nullptr, true);
+    doc.Print(&printer);
+    return printer.CStr();
+}
+
+bool IvrSettings::parse(const std::string &text)
+{
+    auto doc = std::make_unique<tinyxml2::XMLDocument>();
+    if (doc->Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS)
+        return false;
+    const tinyxml2::XMLElement *root = doc->RootElement();
+    if (!root || RootName != root->Name() || !root->FirstChildElement(SettingsName.data()))
+        return false;
+    m_doc = std::move(doc);
+    return true;
+}
+
+bool IvrSettings::load(UserDialogs &dialogs)
+{
+    std::error_code ec;
+    const bool exists = std::filesystem::exists(m_file, ec);
+    std::string text;
+    if (exists && readFile(m_file, text) && parse(text))
+        return true;
+
+    parse(defaultText(m_programFolder));
+    if (exists) {
+        // Never write over a file we could not make sense of: the user may want it back.
+        std::filesystem::path kept = m_file;
+        kept += ".bad";
+        std::filesystem::rename(m_file, kept, ec);
+        if (ec) {
+            dialogs.warn(replaceFirst(Msg::SettingsUnreadable, m_file.string(), m_file.string()));
+            return false;
+        }
+        dialogs.warn(replaceFirst(Msg::SettingsUnreadable, m_file.string(), kept.string()));
+    }
+    std::string error;
+    if (!save(&error))
+        dialogs.warn(replaceFirst(Msg::SettingsNotSaved, m_file.string(), error));
+    return false;
+}
+
+tinyxml2::XMLElement *IvrSettings::element(int id) const
+{
+    const std::string_view key = settingKey(id);
+    if (key.empty())
+        return nullptr;
+    tinyxml2::XMLElement *root = m_doc->RootElement();
+    tinyxml2::XMLElement *settings = root ? root->FirstChildElement(SettingsName.data()) : nullptr;
+    return settings ? settings->FirstChildElement(std::string(key).c_str()) : nullptr;
+}
+
+std::optional<std::string> IvrSettings::get(int id) const
+{
+    const tinyxml2::XMLElement *e = element(id);
+    const char *value = e ? e->Attribute(ValueAttribute.data()) : nullptr;
+    if (!value)
+        return std::nullopt;
+    return std::string(value);
+}
+
+long long IvrSettings::number(int id) const
+{
+    const std::string value = text(id);
+    long long result = 0;
+    const char *begin = value.data();
+    while (begin < value.data() + value.size() && (*begin == ' ' || *begin == '+'))
+        ++begin;
+    std::from_chars(begin, value.data() + value.size(), result);
+    return result;
+}
+
+void IvrSettings::setText(int id, std::string_view text)
+{
+    if (tinyxml2::XMLElement *e = element(id))
+        e->SetAttribute(ValueAttribute.data(), std::string(text).c_str());
+}
+
+void IvrSettings::setNumber(int id, long long value)
+{
+    setText(id, std::to_string(value));
+}
+
+bool IvrSettings::save(std::string *error) const
+{
+    tinyxml2::XMLPrinter printer;
+    m_doc->Print(&printer);
+    return writeFileAtomically(m_file, std::string_view(printer.CStr(), printer.CStrSize() - 1),
+                               error);
+}
+
+std::string IvrSettings::defaultSaveFolder() const
+{
+    const std::string folder = text(Setting::DefaultSaveFolder);
+    return folder.empty() ? m_programFolder : folder;
+}
+
+int IvrSettings::autoSaveIntervalMs() const
+{
+    const long long minutes = number(Setting::AutoSaveInterval);
+    if (minutes <= 0)
+        return 0;
+    if (minutes > INT_MAX / 60000)
+        return INT_MAX;
+    return static_cast<int>(minutes * 60000);
+}
+
+} // namespace vocara

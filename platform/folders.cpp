@@ -1,0 +1,59 @@
+#include "platform/folders.h"
+
+#include <cstdlib>
+#include <pwd.h>
+#include <string>
+#include <system_error>
+#include <unistd.h>
+
+namespace vocara {
+
+namespace {
+
+std::filesystem::path fromEnvironment(const char *name)
+{
+    const char *value = std::getenv(name);
+    return value && *value ? std::filesystem::path(value) : std::filesystem::path();
+}
+
+std::filesystem::path homeFolder()
+{
+    std::filesystem::path home = fromEnvironment("HOME");
+    if (home.empty()) {
+        if (const passwd *entry = ::getpwuid(::getuid()); entry && entry->pw_dir)
+            home = entry->pw_dir;
+    }
+    return home.empty() ? std::filesystem::temp_directory_path() : home;
+}
+
+// An override, else the XDG base folder (relative values are ignored, as XDG asks), else the
+// fallback below the home folder.
+std::filesystem::path resolve(const char *override, const char *xdgVariable,
+                              const std::filesystem::path &xdgFallback,
+                              const std::filesystem::path &below)
+{
+    std::filesystem::path folder = fromEnvironment(override);
+    if (folder.empty()) {
+        std::filesystem::path base = fromEnvironment(xdgVariable);
+        if (base.empty() || base.is_relative())
+            base = homeFolder() / xdgFallback;
+        folder = base / below;
+    }
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    return folder;
+}
+
+} // namespace
+
+std::filesystem::path userFolder()
+{
+    return resolve("VOCARA_USER_DIR", "XDG_DATA_HOME", ".local/share", "vocara");
+}
+
+std::filesystem::path registryFolder()
+{
+    return resolve("VOCARA_REGISTRY_DIR", "XDG_CONFIG_HOME", ".config", "vocara/registry");
+}
+
+} // namespace vocara

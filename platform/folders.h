@@ -1,0 +1,16 @@
+#pragma once
+
+#include <filesystem>
+
+namespace vocara {
+
+// Where the program writes: settings, the log, temporary flows and autosaves.
+// VOCARA_USER_DIR, else $XDG_DATA_HOME/vocara, else ~/.local/share/vocara. Created on first use;
+// when it cannot be created the path is still returned and writes there fail with the reason.
+std::filesystem::path userFolder();
+
+// Where the file-backed registry keeps its hives: VOCARA_REGISTRY_DIR, else
+// $XDG_CONFIG_HOME/vocara/registry, else ~/.config/vocara/registry.
+std::filesystem::path registryFolder();
+
+} // namespace vocara
