@@ -21,5 +21,8 @@ struct Command
 };
 
 int runKinds(std::span<const std::string> args, std::ostream &out, std::ostream &err);
+int runValidate(std::span<const std::string> args, std::ostream &out, std::ostream &err);
+int runSave(std::span<const std::string> args, std::ostream &out, std::ostream &err);
+int runExtract(std::span<const std::string> args, std::ostream &out, std::ostream &err);
 
 } // namespace vocara::cli

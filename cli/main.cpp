@@ -9,9 +9,14 @@ namespace {
 
 using vocara::cli::Command;
 
-constexpr std::array<Command, 1> Commands = {{
+constexpr std::array<Command, 4> Commands = {{
     {"kinds", "kinds [--mode asterisk|flow]",
      "print the node kinds and their properties (flow mode by default)", vocara::cli::runKinds},
+    {"validate", "validate FILE", "check a flow (.qfl, .qsc or .conf) and print its errors",
+     vocara::cli::runValidate},
+    {"save", "save FILE -o OUT", "open a flow and save it as a flow file", vocara::cli::runSave},
+    {"extract", "extract FILE.conf -o OUT.qfl", "write the flow a dialplan file carries",
+     vocara::cli::runExtract},
 }};
 
 void printHelp(std::ostream &out)

@@ -63,17 +63,6 @@ bool readFile(const std::filesystem::path &path, std::string &text)
     return true;
 }
 
-std::string replaceFirst(std::string_view pattern, std::string_view first, std::string_view second)
-{
-    std::string text(pattern);
-    if (size_t at = text.find("%s"); at != std::string::npos) {
-        text.replace(at, 2, first);
-        if (size_t next = text.find("%s", at + first.size()); next != std::string::npos)
-            text.replace(next, 2, second);
-    }
-    return text;
-}
-
 } // namespace
 
 std::string_view settingKey(int id)
@@ -187,14 +176,14 @@ bool IvrSettings::load(UserDialogs &dialogs)
         kept += ".bad";
         std::filesystem::rename(m_file, kept, ec);
         if (ec) {
-            dialogs.warn(replaceFirst(Msg::SettingsUnreadable, m_file.string(), m_file.string()));
+            dialogs.warn(Msg::fillIn(Msg::SettingsUnreadable, {m_file.string(), m_file.string()}));
             return false;
         }
-        dialogs.warn(replaceFirst(Msg::SettingsUnreadable, m_file.string(), kept.string()));
+        dialogs.warn(Msg::fillIn(Msg::SettingsUnreadable, {m_file.string(), kept.string()}));
     }
     std::string error;
     if (!save(&error))
-        dialogs.warn(replaceFirst(Msg::SettingsNotSaved, m_file.string(), error));
+        dialogs.warn(Msg::fillIn(Msg::SettingsNotSaved, {m_file.string(), error}));
     return false;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <initializer_list>
+#include <string>
 #include <string_view>
 
 // The flow document's own texts, shown to the user exactly as written here.
@@ -18,6 +20,24 @@ inline constexpr std::string_view SettingsUnreadable =
 // The settings file: its path, then the reason.
 inline constexpr std::string_view SettingsNotSaved =
     "The settings file \"%s\" could not be saved: %s";
+
+inline constexpr std::string_view NoQflStructure = "This File not include QFL structure";
+inline constexpr std::string_view InvalidFlowFile = "Invalid QEN IVR File";
+inline constexpr std::string_view OldVersionQuestion =
+    "The File Created by old version (Do you convert it to current version)";
+inline constexpr std::string_view InvalidCrossLink = "Invalid Node <BranchTo> Command Parameter";
+inline constexpr std::string_view FileNotFound = "The File \"%s\" could not be found";
+inline constexpr std::string_view AsteriskByOtherExtension =
+    "The File in asterisk mode but by different extension \r\n So You must save the file and "
+    "reload the .conf file ";
+// A save that could not be written: the path, then the reason.
+inline constexpr std::string_view CantSaveFile = "Can not save the file %s\n%s";
+inline constexpr std::string_view NoDialplanExporter =
+    "Can not save the file %s\nThis program was built without the Asterisk dialplan export.";
+
+// The validation list.
+inline constexpr std::string_view NoErrors = "No Errors!";
+inline constexpr std::string_view ErrorsFound = "%d Error(s) have been found";
 
 inline constexpr std::string_view ForceSaveQuestion =
     "This Operation contains errors, would you like to force the save ?\n\nNote: if you force "
@@ -63,6 +83,23 @@ inline constexpr std::string_view NoReturnVariable =
     "Invalid Parameter(This Field Must contain variable to return in it)";
 inline constexpr std::string_view MustCheckFile = "Must Be Check File";
 inline constexpr std::string_view MustCheckMessage = "Must Be Check Message";
+
+// A message pattern with each "%s" or "%d", in order, replaced by the next value.
+inline std::string fillIn(std::string_view pattern, std::initializer_list<std::string_view> values)
+{
+    std::string text;
+    auto value = values.begin();
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == '%' && i + 1 < pattern.size() &&
+            (pattern[i + 1] == 's' || pattern[i + 1] == 'd') && value != values.end()) {
+            text += *value++;
+            ++i;
+        } else {
+            text += pattern[i];
+        }
+    }
+    return text;
+}
 
 } // namespace vocara::Msg
 

@@ -1,7 +1,12 @@
 #include "document/vocara_doc.h"
 
+#include "document/flow_format.h"
 #include "document/messages.h"
 #include "document/user_dialogs.h"
+#include "document/xml_reader.h"
+#include "platform/folders.h"
+
+#include <tinyxml2.h>
 
 #include <algorithm>
 #include <ctime>
@@ -59,11 +64,16 @@ std::string_view LinkResult::message() const
 CVocaraDoc::CVocaraDoc(UserDialogs &dialogs)
     : m_dialogs(dialogs)
     , m_catalogue(&KindCatalogue::forMode(CatalogueMode::Flow))
+    , m_image(std::make_unique<tinyxml2::XMLDocument>())
+    , m_userFolder(userFolder())
+    , m_defaultSaveFolder(m_userFolder.string())
     , m_second(systemSecond)
 {
     resetContent();
     m_modified = false;
 }
+
+CVocaraDoc::~CVocaraDoc() = default;
 
 void CVocaraDoc::addObserver(DocumentObserver *observer)
 {
@@ -86,9 +96,25 @@ void CVocaraDoc::setMode(DocumentMode mode)
     notify([&](DocumentObserver &o) { o.modeChanged(mode); });
 }
 
-void CVocaraDoc::setDefaultFlowOpener(std::function<bool(const std::string &)> opener)
+void CVocaraDoc::remapValues(const KindCatalogue &from, const KindCatalogue &to)
 {
-    m_openDefaultFlow = std::move(opener);
+    for (auto &[id, node] : m_nodes) {
+        const KindDescriptor *before = from.descriptor(node.kind);
+        const KindDescriptor *after = to.descriptor(node.kind);
+        if (!before || !after)
+            continue;
+        std::vector<std::string> values(
+            static_cast<size_t>(std::max(MinValueSlots, after->propertyCount)));
+        values[PasswordSlot] = node.values[PasswordSlot];
+        for (int i = 0; i < after->propertyCount; ++i) {
+            const int old =
+                from.propertyIndex(node.kind, after->properties[static_cast<size_t>(i)].key);
+            if (old >= 0 && old < static_cast<int>(node.values.size()))
+                values[static_cast<size_t>(i)] = node.values[static_cast<size_t>(old)];
+        }
+        node.values = std::move(values);
+        node.propertyCount = after->propertyCount;
+    }
 }
 
 bool CVocaraDoc::refuseWhileSimulating() const
@@ -108,8 +134,7 @@ bool CVocaraDoc::newDocument()
         // The document of start-up: drawable, but in neither mode until File New or Open.
         m_firstNewDocumentDone = true;
     } else {
-        if (!m_defaultTreePath.empty() && !m_defaultTreeOpened && m_openDefaultFlow &&
-            m_openDefaultFlow(m_defaultTreePath)) {
+        if (!m_defaultTreePath.empty() && !m_defaultTreeOpened && open(m_defaultTreePath)) {
             m_defaultTreeOpened = true;
             return true;
         }
@@ -117,6 +142,8 @@ bool CVocaraDoc::newDocument()
         setMode(DocumentMode::Asterisk);
     }
     resetContent();
+    m_path.clear();
+    m_title.clear();
     setModified(false);
     return true;
 }
@@ -136,6 +163,7 @@ void CVocaraDoc::resetContent()
     m_attachedFiles.clear();
     m_errorLines.clear();
     m_errorNodes.clear();
+    parseXml(FlowXml::DefaultText, *m_image);
 
     for (const auto &variable : BuiltInVariable::All) {
         if (!variable.asteriskOnly || isAsteriskMode())

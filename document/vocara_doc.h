@@ -7,16 +7,23 @@
 #include "document/variable_list.h"
 
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+namespace tinyxml2 {
+class XMLDocument;
+}
+
 namespace vocara {
 
+class DialplanExporter;
 class UserDialogs;
 
 // The outcome of the User Input dialog for a new UserInput node.
@@ -65,6 +72,7 @@ class CVocaraDoc
 {
 public:
     explicit CVocaraDoc(UserDialogs &dialogs);
+    ~CVocaraDoc();
     CVocaraDoc(const CVocaraDoc &) = delete;
     CVocaraDoc &operator=(const CVocaraDoc &) = delete;
 
@@ -74,6 +82,8 @@ public:
     DocumentMode mode() const { return m_mode; }
     bool isAsteriskMode() const { return m_mode == DocumentMode::Asterisk; }
     bool isFlowMode() const { return m_mode == DocumentMode::Flow; }
+    // Nodes already in the document keep their values: each moves to its key's place in the
+    // new mode's layout (keys the new layout lacks are dropped).
     void setMode(DocumentMode mode);
     const KindCatalogue &catalogue() const { return *m_catalogue; }
 
@@ -81,8 +91,23 @@ public:
     // default flow once, if the settings name one, or start an empty asterisk-mode flow.
     bool newDocument();
     void setDefaultTreePath(std::string path) { m_defaultTreePath = std::move(path); }
-    // Opens the default flow for newDocument; the flow file layer provides it.
-    void setDefaultFlowOpener(std::function<bool(const std::string &)> opener);
+
+    // Files. Open and save say what went wrong through the dialogs.
+    bool open(const std::string &path);
+    // Writes the flow (validating first) to `path`, or in asterisk mode the dialplan next to
+    // it. An autosave leaves the document's own path and modified flag alone.
+    bool save(const std::string &path, bool isAutosave = false);
+    // Inserts a script's flow, unlinked, its top-left node at the canvas point.
+    bool insertScript(std::string_view name, int x, int y);
+    const std::string &path() const { return m_path; }
+    const std::string &title() const { return m_title; }
+    // The flow as its file holds it (after the last save or open).
+    std::string flowText() const;
+    void setExporter(DialplanExporter *exporter) { m_exporter = exporter; }
+    // Where temporary flows go, where sample scripts are, where autosaves go.
+    void setUserFolder(std::filesystem::path folder) { m_userFolder = std::move(folder); }
+    void setInstallFolder(std::string folder) { m_installFolder = std::move(folder); }
+    void setDefaultSaveFolder(std::string folder) { m_defaultSaveFolder = std::move(folder); }
     // Empties the document: only the start node, the built-in variables of the current mode,
     // no settings, no files, nothing to undo.
     void resetContent();
@@ -168,6 +193,10 @@ public:
 
 private:
     NodeData *mutableNode(NodeId id);
+    void remapValues(const KindCatalogue &from, const KindCatalogue &to);
+    bool readFlowText(const std::string &path, std::string &text);
+    void removeAutosave(std::string_view name) const;
+    bool writeFlow(const std::string &target, std::string_view text);
     NodeId insertNode(Cell cell, NodeKind kind);
     void addBuiltInBranches(NodeId parent, const UserInputChoice &userInput);
     void growCanvasFor(Cell cell);
@@ -190,7 +219,13 @@ private:
     bool m_firstNewDocumentDone = false;
     bool m_defaultTreeOpened = false;
     std::string m_defaultTreePath;
-    std::function<bool(const std::string &)> m_openDefaultFlow;
+    std::string m_path;
+    std::string m_title;
+    std::unique_ptr<tinyxml2::XMLDocument> m_image;
+    DialplanExporter *m_exporter = nullptr;
+    std::filesystem::path m_userFolder;
+    std::string m_installFolder;
+    std::string m_defaultSaveFolder;
     std::function<int()> m_second;
 
     NodeId m_nextId = 1;

@@ -1,5 +1,7 @@
+#include "document/flow_format.h"
 #include "document/recording_dialogs.h"
 #include "document/vocara_doc.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -435,35 +437,31 @@ TEST(NewDocument, ModesAndBuiltInVariablesThroughARun)
 
 TEST(NewDocument, DefaultFlowIsOpenedOncePerRun)
 {
+    test::TempFolder temp;
     RecordingDialogs dialogs;
     CVocaraDoc doc(dialogs);
-    std::vector<std::string> opened;
-    bool openSucceeds = false;
-    doc.setDefaultTreePath("/flows/default.qfl");
-    doc.setDefaultFlowOpener([&](const std::string &path) {
-        opened.push_back(path);
-        if (openSucceeds)
-            doc.setMode(DocumentMode::Flow);
-        return openSucceeds;
-    });
+    doc.setUserFolder(temp.path());
+    const std::string flow = (temp / "default.qfl").string();
+    doc.setDefaultTreePath(flow);
 
     doc.newDocument();
-    EXPECT_TRUE(opened.empty()); // never at start-up
+    EXPECT_EQ(doc.mode(), DocumentMode::None); // never at start-up
 
     // A default flow that cannot be opened still leaves the user a new flow, and is tried
     // again next time.
     doc.newDocument();
-    EXPECT_EQ(opened.size(), 1u);
     EXPECT_TRUE(doc.isAsteriskMode());
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Invalid QEN IVR File"});
 
-    openSucceeds = true;
+    test::writeText(flow, std::string(FlowXml::DefaultText));
     doc.newDocument();
-    EXPECT_EQ(opened.size(), 2u);
     EXPECT_TRUE(doc.isFlowMode());
+    EXPECT_EQ(doc.path(), flow);
 
     doc.newDocument();
-    EXPECT_EQ(opened.size(), 2u);
     EXPECT_TRUE(doc.isAsteriskMode());
+    EXPECT_TRUE(doc.path().empty());
+    EXPECT_EQ(dialogs.texts().size(), 1u);
 }
 
 TEST(NewDocument, RefusedWhileTheSimulatorRuns)

@@ -1,0 +1,88 @@
+#include "cli/command.h"
+#include "cli/stream_dialogs.h"
+
+#include "document/flow_trailer.h"
+#include "document/messages.h"
+#include "document/vocara_doc.h"
+
+#include <ostream>
+
+namespace vocara::cli {
+
+namespace {
+
+// FILE, or FILE -o OUT; anything else is a usage error.
+bool parseInputOutput(std::span<const std::string> args, bool needsOutput, std::string &input,
+                      std::string &output)
+{
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o" && i + 1 < args.size())
+            output = args[++i];
+        else if (input.empty() && !args[i].starts_with("-"))
+            input = args[i];
+        else
+            return false;
+    }
+    return !input.empty() && (!needsOutput || !output.empty());
+}
+
+int usage(std::ostream &err, std::string_view text)
+{
+    err << "usage: vocara-cli " << text << '\n';
+    return ExitCannotRun;
+}
+
+} // namespace
+
+int runValidate(std::span<const std::string> args, std::ostream &out, std::ostream &err)
+{
+    std::string input;
+    std::string unused;
+    if (!parseInputOutput(args, false, input, unused) || !unused.empty())
+        return usage(err, "validate FILE");
+    StreamDialogs dialogs(err, Answer::No);
+    CVocaraDoc doc(dialogs);
+    if (!doc.open(input))
+        return ExitCannotRun;
+    doc.validateFlow(false);
+    for (const std::string &line : doc.errorLines())
+        out << line << '\n';
+    if (doc.errorLines().empty())
+        out << Msg::NoErrors << '\n';
+    else
+        out << Msg::fillIn(Msg::ErrorsFound, {std::to_string(doc.errorLines().size())}) << '\n';
+    return doc.errorLines().empty() ? ExitOk : ExitFound;
+}
+
+int runSave(std::span<const std::string> args, std::ostream &, std::ostream &err)
+{
+    std::string input;
+    std::string output;
+    if (!parseInputOutput(args, true, input, output))
+        return usage(err, "save FILE -o OUT");
+    StreamDialogs dialogs(err, Answer::No); // keep the stored names of an old file
+    CVocaraDoc doc(dialogs);
+    if (!doc.open(input))
+        return ExitCannotRun;
+    doc.setMode(DocumentMode::Flow);
+    doc.validateFlow(false);
+    for (const std::string &line : doc.errorLines())
+        err << line << '\n';
+    dialogs.setAnswer(Answer::Yes); // force the save
+    return doc.save(output) ? ExitOk : ExitCannotRun;
+}
+
+int runExtract(std::span<const std::string> args, std::ostream &, std::ostream &err)
+{
+    std::string input;
+    std::string output;
+    if (!parseInputOutput(args, true, input, output))
+        return usage(err, "extract FILE.conf -o OUT.qfl");
+    if (!ExtractFlow(input, output)) {
+        err << Msg::NoQflStructure << '\n';
+        return ExitCannotRun;
+    }
+    return ExitOk;
+}
+
+} // namespace vocara::cli
