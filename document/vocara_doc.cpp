@@ -88,8 +88,11 @@ void CVocaraDoc::removeObserver(DocumentObserver *observer)
 
 void CVocaraDoc::setMode(DocumentMode mode)
 {
+    const KindCatalogue *previous = m_catalogue;
     m_catalogue = &KindCatalogue::forMode(mode == DocumentMode::Asterisk ? CatalogueMode::Asterisk
                                                                          : CatalogueMode::Flow);
+    if (previous != m_catalogue)
+        remapValues(*previous, *m_catalogue);
     if (m_mode == mode)
         return;
     m_mode = mode;
