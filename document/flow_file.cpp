@@ -27,9 +27,20 @@ std::string lowerCase(std::string_view text)
     return result;
 }
 
+// Indents like the library's printer, but no deeper than a screen is wide: a long flow nests
+// thousands of levels, and full indentation would grow the file with the square of its depth.
+class FlowPrinter : public tinyxml2::XMLPrinter
+{
+public:
+    static constexpr int MaxIndent = 32;
+
+protected:
+    void PrintSpace(int depth) override { XMLPrinter::PrintSpace(std::min(depth, MaxIndent)); }
+};
+
 std::string printed(const tinyxml2::XMLDocument &image)
 {
-    tinyxml2::XMLPrinter printer;
+    FlowPrinter printer;
     image.Print(&printer);
     return std::string(printer.CStr(), static_cast<size_t>(printer.CStrSize() - 1));
 }

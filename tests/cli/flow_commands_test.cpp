@@ -1,0 +1,96 @@
+#include "cli/command.h"
+#include "tests/support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+
+using namespace vocara::cli;
+using vocara::test::readText;
+using vocara::test::writeText;
+
+namespace {
+
+struct Result
+{
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+Result run(int (*command)(std::span<const std::string>, std::ostream &, std::ostream &),
+           std::vector<std::string> args)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    const int code = command(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+const std::string Flow = R"(<?xml standalone="no" ?><QenIvr><Start version="3">)"
+                         R"(<Wait second="x" Tooltip="" name="Pause" X="1" Y="0"/></Start>)"
+                         R"(<Orphans><Hang name="Alone" X="3" Y="3"/></Orphans></QenIvr>)";
+
+class FlowCommands : public ::testing::Test
+{
+protected:
+    FlowCommands() { ::setenv("VOCARA_USER_DIR", temp.path().c_str(), 1); }
+    std::string file(const std::string &name) const { return (temp / name).string(); }
+    vocara::test::TempFolder temp;
+};
+
+} // namespace
+
+TEST_F(FlowCommands, ValidateListsTheErrorsAndACount)
+{
+    writeText(temp / "menu.qfl", Flow);
+    const Result result = run(runValidate, {file("menu.qfl")});
+    EXPECT_EQ(result.exitCode, ExitFound);
+    EXPECT_EQ(result.out, "Pause @# Second:Invalid Value (Value must be numeric)\n"
+                          "Alone @Link:Node is Orphan, has no Parents\n"
+                          "2 Error(s) have been found\n");
+
+    writeText(temp / "clean.qfl", R"(<QenIvr><Start version="3"><Hang name="h" X="1" Y="0"/>)"
+                                  R"(</Start></QenIvr>)");
+    const Result clean = run(runValidate, {file("clean.qfl")});
+    EXPECT_EQ(clean.exitCode, ExitOk);
+    EXPECT_EQ(clean.out, "No Errors!\n");
+
+    writeText(temp / "bad.qfl", "nonsense");
+    const Result bad = run(runValidate, {file("bad.qfl")});
+    EXPECT_EQ(bad.exitCode, ExitCannotRun);
+    EXPECT_EQ(bad.err, "Invalid QEN IVR File\n");
+    EXPECT_EQ(run(runValidate, {}).exitCode, ExitCannotRun);
+}
+
+TEST_F(FlowCommands, SaveWritesAFlowFileEvenWithErrors)
+{
+    writeText(temp / "dialplan.conf", "[main]\r\n[Qfl Structure] \r\n\r\n" + Flow);
+    const Result result = run(runSave, {file("dialplan.conf"), "-o", file("out.qfl")});
+    EXPECT_EQ(result.exitCode, ExitOk);
+    EXPECT_NE(result.err.find("Alone @Link:Node is Orphan, has no Parents"), std::string::npos);
+    const std::string saved = readText(temp / "out.qfl");
+    EXPECT_NE(saved.find(R"(valid="false")"), std::string::npos);
+    EXPECT_NE(saved.find(R"(name="Pause")"), std::string::npos);
+
+    // Saving the saved file again changes nothing.
+    EXPECT_EQ(run(runSave, {file("out.qfl"), "-o", file("again.qfl")}).exitCode, ExitOk);
+    EXPECT_EQ(readText(temp / "again.qfl"), saved);
+
+    EXPECT_EQ(run(runSave, {file("missing.qfl"), "-o", file("x.qfl")}).exitCode, ExitCannotRun);
+    EXPECT_EQ(run(runSave, {file("out.qfl")}).exitCode, ExitCannotRun);
+}
+
+TEST_F(FlowCommands, ExtractWritesTheTrailer)
+{
+    writeText(temp / "d.conf", "exten => s,1,Hangup()\r\n[Qfl Structure]" + Flow);
+    EXPECT_EQ(run(runExtract, {file("d.conf"), "-o", file("d.qfl")}).exitCode, ExitOk);
+    EXPECT_EQ(readText(temp / "d.qfl"), Flow);
+
+    writeText(temp / "plain.conf", "exten => s,1,Hangup()\r\n");
+    const Result none = run(runExtract, {file("plain.conf"), "-o", file("p.qfl")});
+    EXPECT_EQ(none.exitCode, ExitCannotRun);
+    EXPECT_EQ(none.err, "This File not include QFL structure\n");
+    EXPECT_FALSE(std::filesystem::exists(temp / "p.qfl"));
+}

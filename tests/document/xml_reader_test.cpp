@@ -1,0 +1,74 @@
+#include "document/xml_reader.h"
+
+#include <gtest/gtest.h>
+#include <tinyxml2.h>
+
+using namespace vocara;
+
+TEST(XmlReader, ReadsWhatFlowFilesHold)
+{
+    tinyxml2::XMLDocument doc;
+    ASSERT_TRUE(parseXml("\xEF\xBB\xBF<?xml version=\"1.0\" standalone=\"no\" ?>\n<!-- note -->"
+                         "<QenIvr a='1' b = \"x &amp; &lt;y&gt; &quot;&apos; &#65;&#x42;&#x20AC;\">"
+                         "<Start/>  <![CDATA[<raw>]]>text &amp; more<Empty></Empty></QenIvr>\n",
+                         doc));
+    const tinyxml2::XMLElement *root = doc.RootElement();
+    ASSERT_NE(root, nullptr);
+    EXPECT_STREQ(root->Name(), "QenIvr");
+    EXPECT_STREQ(root->Attribute("a"), "1");
+    EXPECT_STREQ(root->Attribute("b"), "x & <y> \"' AB\xE2\x82\xAC");
+    EXPECT_NE(root->FirstChildElement("Start"), nullptr);
+    EXPECT_NE(root->FirstChildElement("Empty"), nullptr);
+    tinyxml2::XMLPrinter printer(nullptr, true);
+    doc.Print(&printer);
+    EXPECT_EQ(std::string(printer.CStr()),
+              "<?xml version=\"1.0\" standalone=\"no\" ?><!-- note --><QenIvr a=\"1\" b=\"x &amp; "
+              "&lt;y&gt; &quot;&apos; AB\xE2\x82\xAC\"><Start/><![CDATA[<raw>]]>text &amp; "
+              "more<Empty/></QenIvr>");
+}
+
+TEST(XmlReader, RefusesWhatIsNotWellFormed)
+{
+    const char *bad[] = {
+        "",
+        "   ",
+        "text",
+        "<a>",
+        "<a></b>",
+        "<a/><b/>",
+        "<a x=1/>",
+        "<a x=\"1\" x=\"2\"/>",
+        "<a x=\"1\"y=\"2\"/>",
+        "<a x=\"<\"/>",
+        "<a>&unknown;</a>",
+        "<a>&#0;</a>",
+        "<a>&#x110000;</a>",
+        "<a>&#xZZ;</a>",
+        "<a x=\"&amp\"/>",
+        "<!-- unterminated",
+        "<a><![CDATA[open</a>",
+        "</a>",
+        "<1a/>",
+        "<a/>trailing",
+    };
+    for (const char *text : bad) {
+        tinyxml2::XMLDocument doc;
+        std::string error;
+        EXPECT_FALSE(parseXml(text, doc, &error) && doc.RootElement()) << text;
+        EXPECT_EQ(doc.RootElement(), nullptr) << text;
+    }
+}
+
+TEST(XmlReader, NestingIsLimitedOnlyByTheCap)
+{
+    std::string text;
+    for (int i = 0; i < 1000; ++i)
+        text += "<n>";
+    for (int i = 0; i < 1000; ++i)
+        text += "</n>";
+    tinyxml2::XMLDocument doc;
+    EXPECT_TRUE(parseXml(text, doc));
+    std::string error;
+    EXPECT_FALSE(parseXml(text, doc, &error, 500));
+    EXPECT_NE(error.find("nested too deeply"), std::string::npos);
+}
