@@ -24,5 +24,6 @@ int runKinds(std::span<const std::string> args, std::ostream &out, std::ostream 
 int runValidate(std::span<const std::string> args, std::ostream &out, std::ostream &err);
 int runSave(std::span<const std::string> args, std::ostream &out, std::ostream &err);
 int runExtract(std::span<const std::string> args, std::ostream &out, std::ostream &err);
+int runExport(std::span<const std::string> args, std::ostream &out, std::ostream &err);
 
 } // namespace vocara::cli

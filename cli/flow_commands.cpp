@@ -1,11 +1,14 @@
 #include "cli/command.h"
 #include "cli/stream_dialogs.h"
 
+#include "dialplan/dialplan_export.h"
+#include "document/flow_format.h"
 #include "document/flow_trailer.h"
 #include "document/messages.h"
 #include "document/vocara_doc.h"
 
 #include <ostream>
+#include <vector>
 
 namespace vocara::cli {
 
@@ -83,6 +86,42 @@ int runExtract(std::span<const std::string> args, std::ostream &, std::ostream &
         return ExitCannotRun;
     }
     return ExitOk;
+}
+
+} // namespace vocara::cli
+
+namespace vocara::cli {
+
+int runExport(std::span<const std::string> args, std::ostream &, std::ostream &err)
+{
+    bool strict = false;
+    std::vector<std::string> rest;
+    for (const std::string &arg : args) {
+        if (arg == "--strict")
+            strict = true;
+        else
+            rest.push_back(arg);
+    }
+    std::string input;
+    std::string output;
+    if (!parseInputOutput(rest, false, input, output))
+        return usage(err, "export FILE [-o OUT.conf] [--strict]");
+    if (output.empty())
+        output = contextFilePath(input);
+    StreamDialogs dialogs(err, Answer::No);
+    CVocaraDoc doc(dialogs);
+    AsteriskExporter exporter;
+    doc.setExporter(&exporter);
+    if (!doc.open(input))
+        return ExitCannotRun;
+    doc.setMode(DocumentMode::Asterisk);
+    doc.validateFlow(false);
+    for (const std::string &line : doc.errorLines())
+        err << line << '\n';
+    if (strict && !doc.errorLines().empty())
+        return ExitFound;
+    dialogs.setAnswer(Answer::Yes); // force the save
+    return doc.save(output) ? ExitOk : ExitCannotRun;
 }
 
 } // namespace vocara::cli

@@ -9,7 +9,7 @@ namespace {
 
 using vocara::cli::Command;
 
-constexpr std::array<Command, 4> Commands = {{
+constexpr std::array<Command, 5> Commands = {{
     {"kinds", "kinds [--mode asterisk|flow]",
      "print the node kinds and their properties (flow mode by default)", vocara::cli::runKinds},
     {"validate", "validate FILE", "check a flow (.qfl, .qsc or .conf) and print its errors",
@@ -17,6 +17,9 @@ constexpr std::array<Command, 4> Commands = {{
     {"save", "save FILE -o OUT", "open a flow and save it as a flow file", vocara::cli::runSave},
     {"extract", "extract FILE.conf -o OUT.qfl", "write the flow a dialplan file carries",
      vocara::cli::runExtract},
+    {"export", "export FILE [-o OUT.conf] [--strict]",
+     "save a flow as an Asterisk dialplan (--strict: not when it has errors)",
+     vocara::cli::runExport},
 }};
 
 void printHelp(std::ostream &out)

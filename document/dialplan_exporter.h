@@ -15,10 +15,13 @@ class DialplanExporter
 public:
     virtual ~DialplanExporter() = default;
 
-    // The whole context file for the flow, ending with the trailer that carries `flowText`.
-    // False when it cannot be built; the exporter has told the user why.
-    virtual bool buildContextFile(const CVocaraDoc &doc, std::string_view flowText,
-                                  std::string &fileText) = 0;
+    // The whole context file that will be written to `file`, ending with the trailer that
+    // carries `flowText`. False when it cannot be built; the exporter has told the user why.
+    virtual bool buildContextFile(const CVocaraDoc &doc, const std::filesystem::path &file,
+                                  std::string_view flowText, std::string &fileText) = 0;
+    // The file could not be written; tell the user.
+    virtual void writeFailed(const CVocaraDoc &doc, const std::filesystem::path &file,
+                             const std::string &reason) = 0;
     // After the file is safely on disk: whatever else a save does with it (the server copy).
     virtual void afterSave(const CVocaraDoc &doc, const std::filesystem::path &file,
                            bool isAutosave) = 0;

@@ -192,8 +192,13 @@ bool CVocaraDoc::save(const std::string &path, bool isAutosave)
             return false;
         }
         std::string fileText;
-        if (!m_exporter->buildContextFile(*this, text, fileText) || !writeFlow(target, fileText))
+        if (!m_exporter->buildContextFile(*this, target, text, fileText))
             return false;
+        std::string error;
+        if (!writeFileAtomically(target, fileText, &error)) {
+            m_exporter->writeFailed(*this, target, error);
+            return false;
+        }
     }
     // Only now is the old file replaced: the document takes its new name and the recovery
     // copy can go.

@@ -63,11 +63,16 @@ protected:
 // Stands in for the dialplan export: a one-line dialplan, then the flow.
 struct TrailerExporter : DialplanExporter
 {
-    bool buildContextFile(const CVocaraDoc &, std::string_view flowText,
-                          std::string &fileText) override
+    bool buildContextFile(const CVocaraDoc &, const std::filesystem::path &,
+                          std::string_view flowText, std::string &fileText) override
     {
         fileText = "; dialplan\r\n" + std::string(TrailerMarker) + std::string(flowText);
         return true;
+    }
+    void writeFailed(const CVocaraDoc &, const std::filesystem::path &,
+                     const std::string &) override
+    {
+        ++failures;
     }
     void afterSave(const CVocaraDoc &, const std::filesystem::path &, bool autosave) override
     {
@@ -75,6 +80,7 @@ struct TrailerExporter : DialplanExporter
         lastWasAutosave = autosave;
     }
     int saves = 0;
+    int failures = 0;
     bool lastWasAutosave = false;
 };
 
