@@ -200,23 +200,14 @@ std::string AsteriskConfig::skeleton(const NodeData &node)
 
 void AsteriskConfig::restoreBookmark()
 {
-    for (const auto &[header, extension] : m_bookmarks) {
-        if (header == m_writer.currentHeader()) {
-            m_cursor.extension = extension;
-            return;
-        }
-    }
+    auto it = m_bookmarks.find(m_writer.currentHeader());
+    if (it != m_bookmarks.end())
+        m_cursor.extension = it->second;
 }
 
 void AsteriskConfig::saveBookmark()
 {
-    for (auto &[header, extension] : m_bookmarks) {
-        if (header == m_writer.currentHeader()) {
-            extension = m_cursor.extension;
-            return;
-        }
-    }
-    m_bookmarks.emplace_back(m_writer.currentHeader(), m_cursor.extension);
+    m_bookmarks[m_writer.currentHeader()] = m_cursor.extension;
 }
 
 void AsteriskConfig::enterContextOf(NodeId id)

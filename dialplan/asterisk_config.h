@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -67,7 +68,7 @@ private:
     bool m_database = false;
     bool m_tracking = false;
     NodeId m_current = NoNode;
-    std::vector<std::pair<std::string, std::string>> m_bookmarks;
+    std::unordered_map<std::string, std::string> m_bookmarks; // context header -> extension
     std::unordered_set<NodeId> m_translated;
 };
 

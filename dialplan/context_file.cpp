@@ -116,16 +116,14 @@ void ContextFileWriter::create(std::string_view firstLine)
         line(std::string(34, ';') + header.substr(1, header.size() - 2) + std::string(28, ';')) +
         line(header);
     main.body = line(firstLine);
+    m_sectionIndex.emplace(header, 0);
     m_sections.push_back(std::move(main));
 }
 
 ContextFileWriter::Section *ContextFileWriter::sectionFor(const std::string &header)
 {
-    for (Section &section : m_sections) {
-        if (section.header == header)
-            return &section;
-    }
-    return nullptr;
+    auto it = m_sectionIndex.find(header);
+    return it == m_sectionIndex.end() ? nullptr : &m_sections[it->second];
 }
 
 void ContextFileWriter::appendAtEnd(std::string_view text)
@@ -165,6 +163,7 @@ void ContextFileWriter::writeLine(const NodeData *node, std::string_view text, b
         const std::string name = header.substr(9, header.size() - 10);
         Section section;
         section.header = header;
+        m_sectionIndex.emplace(header, m_sections.size()); // a repeated header keeps the first
         section.opening = std::string(37, ';') + name + " Context" + std::string(32, ';') +
                           "\r\n\r\n" + header + "\r\n\r\n";
         m_sections.push_back(std::move(section));

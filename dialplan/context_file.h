@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace vocara {
@@ -56,7 +57,8 @@ private:
     std::string m_tooltip;
     std::string m_prefix;            // header, creation block, settings, globals
     std::vector<Section> m_sections; // the main menu first
-    std::string m_end;               // the file information block
+    std::unordered_map<std::string, size_t> m_sectionIndex; // first section of each header
+    std::string m_end;                                      // the file information block
 };
 
 // "%H:%M:%S" and "%d/%m/%Y" of a time, in local time.

@@ -94,3 +94,33 @@ TEST_F(FlowCommands, ExtractWritesTheTrailer)
     EXPECT_EQ(none.err, "This File not include QFL structure\n");
     EXPECT_FALSE(std::filesystem::exists(temp / "p.qfl"));
 }
+
+TEST_F(FlowCommands, ExportWritesADialplanThatExtractsAndExportsAgain)
+{
+    writeText(temp / "menu.qfl", Flow);
+    const Result result = run(runExport, {file("menu.qfl")});
+    EXPECT_EQ(result.exitCode, ExitOk);
+    EXPECT_NE(result.err.find("Alone @Link:Node is Orphan, has no Parents"), std::string::npos);
+    const std::string first = readText(temp / "menu.conf");
+    EXPECT_NE(first.find("exten => s,1(Pause),Wait(x)\r\n"), std::string::npos);
+
+    EXPECT_EQ(run(runExtract, {file("menu.conf"), "-o", file("back.qfl")}).exitCode, ExitOk);
+    EXPECT_EQ(run(runExport, {file("back.qfl"), "-o", file("again.conf")}).exitCode, ExitOk);
+    const std::string again = readText(temp / "again.conf");
+    // The same dialplan but for the file's own name and times.
+    auto dialplan = [](std::string text) {
+        text = text.substr(text.find(";;;;"), text.find("File Information") - text.find(";;;;"));
+        return text;
+    };
+    EXPECT_EQ(dialplan(again), dialplan(first));
+
+    EXPECT_EQ(run(runExport, {file("menu.qfl"), "--strict", "-o", file("strict.conf")}).exitCode,
+              ExitFound);
+    EXPECT_FALSE(std::filesystem::exists(temp / "strict.conf"));
+    EXPECT_EQ(run(runExport, {file("missing.qfl")}).exitCode, ExitCannotRun);
+    std::filesystem::create_directory(temp / "busy.conf");
+    const Result busy = run(runExport, {file("menu.qfl"), "-o", file("busy.conf")});
+    EXPECT_EQ(busy.exitCode, ExitCannotRun);
+    EXPECT_NE(busy.err.find("Can Not Create the Configuration Aile for Asterisk"),
+              std::string::npos);
+}

@@ -1,8 +1,6 @@
 #include "document/flow_trailer.h"
 #include "tests/dialplan/export_fixture.h"
 
-#include <regex>
-
 using namespace vocara;
 using Lines = std::vector<std::string>;
 
@@ -11,13 +9,7 @@ namespace {
 class ContextFile : public test::ExportFixture
 {
 protected:
-    // Times and dates vary with the zone; everything else is fixed.
-    static std::string masked(const std::string &text)
-    {
-        static const std::regex clock(R"(\d\d:\d\d:\d\d)");
-        static const std::regex date(R"(\d\d/\d\d/\d\d\d\d)");
-        return std::regex_replace(std::regex_replace(text, clock, "HH:MM:SS"), date, "DD/MM/YYYY");
-    }
+    static std::string masked(const std::string &text) { return test::maskTimes(text); }
 };
 
 } // namespace

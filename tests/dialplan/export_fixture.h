@@ -12,6 +12,28 @@
 
 namespace vocara::test {
 
+// Times and dates vary with the clock and the zone: "HH:MM:SS" and "DD/MM/YYYY" stand in.
+inline std::string maskTimes(std::string text)
+{
+    auto digitsAt = [&](size_t at, std::string_view shape) {
+        if (at + shape.size() > text.size())
+            return false;
+        for (size_t i = 0; i < shape.size(); ++i) {
+            const char c = text[at + i];
+            if (shape[i] == 'd' ? (c < '0' || c > '9') : c != shape[i])
+                return false;
+        }
+        return true;
+    };
+    for (size_t at = 0; at < text.size(); ++at) {
+        if (digitsAt(at, "dd:dd:dd"))
+            text.replace(at, 8, "HH:MM:SS");
+        else if (digitsAt(at, "dd/dd/dddd"))
+            text.replace(at, 10, "DD/MM/YYYY");
+    }
+    return text;
+}
+
 // An asterisk-mode flow saved through the real export, with a fixed clock.
 class ExportFixture : public ::testing::Test
 {

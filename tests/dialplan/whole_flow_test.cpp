@@ -1,7 +1,6 @@
 #include "tests/dialplan/export_fixture.h"
 
 #include <cstdlib>
-#include <regex>
 
 using namespace vocara;
 
@@ -41,8 +40,8 @@ protected:
         doc.setNodeValue(lookup, PasswordSlot, "secret");
         const NodeId check = place(branch(lookup, 0), Kind::Compare, {10, 0}, "Check",
                                    {{"var1", "$balance$"}, {"op", ">"}, {"var2", "0"}});
-        const NodeId say = place(branch(check, 0), Kind::PlayValue, {12, 0}, "SayBalance",
-                                 {{"var", "$balance$"}});
+        const NodeId say =
+            place(branch(check, 0), Kind::PlayValue, {12, 0}, "SayBalance", {{"var", "$balance$"}});
         place(say, Kind::Hang, {13, 0}, "Bye");
         place(branch(check, 1), Kind::PlayWave, {12, 1}, "Empty", {{"file", "empty.wav"}});
         place(branch(lookup, 1), Kind::PlayWave, {10, 1}, "Sorry", {{"file", "sorry.wav"}});
@@ -59,10 +58,7 @@ protected:
     {
         const std::string text = exported("bank.conf");
         std::string dialplan = text.substr(0, text.find("[Qfl Structure]"));
-        static const std::regex clock(R"(\d\d:\d\d:\d\d)");
-        static const std::regex date(R"(\d\d/\d\d/\d\d\d\d)");
-        dialplan = std::regex_replace(std::regex_replace(dialplan, clock, "HH:MM:SS"), date,
-                                      "DD/MM/YYYY");
+        dialplan = test::maskTimes(dialplan);
         const std::string folder = temp.path().string();
         for (size_t at; (at = dialplan.find(folder)) != std::string::npos;)
             dialplan.replace(at, folder.size(), "FOLDER");
