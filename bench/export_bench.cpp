@@ -3,6 +3,8 @@
 #include "document/recording_dialogs.h"
 #include "document/vocara_doc.h"
 
+#include "bench/bench_folder.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -12,18 +14,6 @@
 using namespace vocara;
 
 namespace {
-
-std::filesystem::path benchFolder()
-{
-    static const std::filesystem::path folder = [] {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "vocara-export-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        return std::filesystem::path(pattern);
-    }();
-    return folder;
-}
 
 // Menus of prompts, each menu's key 1 leading on to the next menu and key 2 back to the top.
 void buildFlow(CVocaraDoc &doc, int count)

@@ -3,6 +3,8 @@
 #include "document/recording_dialogs.h"
 #include "document/vocara_doc.h"
 
+#include "bench/bench_folder.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -13,18 +15,6 @@
 using namespace vocara;
 
 namespace {
-
-std::filesystem::path benchFolder()
-{
-    static const std::filesystem::path folder = [] {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "vocara-bench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        return std::filesystem::path(pattern);
-    }();
-    return folder;
-}
 
 // Menus of waves and key branches with cross links back to the top menu, written to disk.
 std::string generatedFlow(int count)
