@@ -25,5 +25,6 @@ int runValidate(std::span<const std::string> args, std::ostream &out, std::ostre
 int runSave(std::span<const std::string> args, std::ostream &out, std::ostream &err);
 int runExtract(std::span<const std::string> args, std::ostream &out, std::ostream &err);
 int runExport(std::span<const std::string> args, std::ostream &out, std::ostream &err);
+int runReceive(std::span<const std::string> args, std::ostream &out, std::ostream &err);
 
 } // namespace vocara::cli

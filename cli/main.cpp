@@ -9,7 +9,7 @@ namespace {
 
 using vocara::cli::Command;
 
-constexpr std::array<Command, 5> Commands = {{
+constexpr std::array<Command, 6> Commands = {{
     {"kinds", "kinds [--mode asterisk|flow]",
      "print the node kinds and their properties (flow mode by default)", vocara::cli::runKinds},
     {"validate", "validate FILE", "check a flow (.qfl, .qsc or .conf) and print its errors",
@@ -20,6 +20,8 @@ constexpr std::array<Command, 5> Commands = {{
     {"export", "export FILE [-o OUT.conf] [--strict]",
      "save a flow as an Asterisk dialplan (--strict: not when it has errors)",
      vocara::cli::runExport},
+    {"receive", "receive [--listen ADDRESS:PORT] --root DIR [--max-bytes N] [--count N]",
+     "store dialplans sent by the designer's save to server under DIR", vocara::cli::runReceive},
 }};
 
 void printHelp(std::ostream &out)

@@ -43,6 +43,18 @@ void AsteriskExporter::writeFailed(const CVocaraDoc &doc, const std::filesystem:
     doc.dialogs().error(DialplanText::CantCreateFile);
 }
 
-void AsteriskExporter::afterSave(const CVocaraDoc &, const std::filesystem::path &, bool) {}
+void AsteriskExporter::afterSave(const CVocaraDoc &doc, const std::filesystem::path &file,
+                                 bool isAutosave)
+{
+    const DialplanSettings &settings = doc.dialplanSettings();
+    // An autosave is a recovery copy, not something to deploy.
+    if (!settings.CheckServerSave || isAutosave)
+        return;
+    if (SaveToServer(settings.ServerIP, settings.ServerPort, settings.ServerPath, file.string(),
+                     doc.dialogs(), m_pause))
+        doc.dialogs().inform(DialplanText::ServerSaveSucceeded);
+    else
+        doc.dialogs().error(DialplanText::ServerSaveFailed);
+}
 
 } // namespace vocara

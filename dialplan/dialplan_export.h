@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialplan/client_socket.h"
 #include "document/dialplan_exporter.h"
 
 #include <ctime>
@@ -23,9 +24,12 @@ public:
 
     // The clock of the creation and file information blocks; tests fix it.
     void setClock(std::function<std::time_t()> clock) { m_clock = std::move(clock); }
+    // The pauses of the server transfer; tests shorten them.
+    void setPause(Pause pause) { m_pause = std::move(pause); }
 
 private:
     std::function<std::time_t()> m_clock;
+    Pause m_pause;
 };
 
 // The context file text for a flow, as `file` will hold it.

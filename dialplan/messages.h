@@ -8,6 +8,12 @@ namespace vocara::DialplanText {
 inline constexpr std::string_view CantCreateFile =
     "Can Not Create the Configuration Aile for Asterisk";
 
+inline constexpr std::string_view CantConnect = "Can Not Connect to The Server";
+inline constexpr std::string_view ServerSaveSucceeded = "Save in Server  SUCCESS";
+inline constexpr std::string_view ServerSaveFailed = "ERROR:Can't save in Server";
+inline constexpr std::string_view ReceiverSuccess = "success";
+inline constexpr std::string_view ReceiverFail = "fail";
+
 inline constexpr std::string_view HeaderLines[] = {
     ";This is Configuration File for Dailplan ",
     ";For Asterisk Call Center ",
