@@ -26,5 +26,6 @@ int runSave(std::span<const std::string> args, std::ostream &out, std::ostream &
 int runExtract(std::span<const std::string> args, std::ostream &out, std::ostream &err);
 int runExport(std::span<const std::string> args, std::ostream &out, std::ostream &err);
 int runReceive(std::span<const std::string> args, std::ostream &out, std::ostream &err);
+int runSimulate(std::span<const std::string> args, std::ostream &out, std::ostream &err);
 
 } // namespace vocara::cli

@@ -9,7 +9,7 @@ namespace {
 
 using vocara::cli::Command;
 
-constexpr std::array<Command, 6> Commands = {{
+constexpr std::array<Command, 7> Commands = {{
     {"kinds", "kinds [--mode asterisk|flow]",
      "print the node kinds and their properties (flow mode by default)", vocara::cli::runKinds},
     {"validate", "validate FILE", "check a flow (.qfl, .qsc or .conf) and print its errors",
@@ -22,6 +22,9 @@ constexpr std::array<Command, 6> Commands = {{
      vocara::cli::runExport},
     {"receive", "receive [--listen ADDRESS:PORT] --root DIR [--max-bytes N] [--count N]",
      "store dialplans sent by the designer's save to server under DIR", vocara::cli::runReceive},
+    {"simulate", "simulate FILE [--caller SCRIPT] [--speed MS] [--time-scale F] [--log FILE]",
+     "run a flow in the headless simulator: trace labels, then the variables",
+     vocara::cli::runSimulate},
 }};
 
 void printHelp(std::ostream &out)

@@ -1,0 +1,111 @@
+#include "cli/command.h"
+
+#include "document/flow_format.h"
+#include "document/flow_trailer.h"
+#include "platform/clock.h"
+#include "platform/folders.h"
+#include "simulator/civr_handler.h"
+#include "simulator/node_actions.h"
+#include "simulator/simulator_host.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <ostream>
+
+namespace vocara::cli {
+
+namespace {
+
+// Prints each trace label as its node runs, and keeps the log.
+class PrintingHost : public SimulatorHost
+{
+public:
+    PrintingHost(std::ostream &out, std::ofstream *log)
+        : m_out(out)
+        , m_log(log)
+    {}
+    void nodeTraced(std::string_view label) override { m_out << label << '\n'; }
+    void log(std::string_view line) override
+    {
+        if (m_log)
+            *m_log << line << '\n' << std::flush;
+    }
+
+private:
+    std::ostream &m_out;
+    std::ofstream *m_log;
+};
+
+} // namespace
+
+int runSimulate(std::span<const std::string> args, std::ostream &out, std::ostream &err)
+{
+    std::string file;
+    std::string logPath;
+    int speed = 0;
+    double scale = 1.0;
+    auto usage = [&err] {
+        err << "usage: vocara-cli simulate FILE [--caller SCRIPT] [--speed MS] [--time-scale F] "
+               "[--log FILE]\n";
+        return ExitCannotRun;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const bool hasValue = i + 1 < args.size();
+        char *end = nullptr;
+        if (args[i] == "--caller" && hasValue) {
+            ++i; // keys are taken once the input nodes can wait for them
+        } else if (args[i] == "--speed" && hasValue) {
+            speed = static_cast<int>(std::strtol(args[++i].c_str(), &end, 10));
+            if (*end || speed < 0)
+                return usage();
+        } else if (args[i] == "--time-scale" && hasValue) {
+            scale = std::strtod(args[++i].c_str(), &end);
+            if (*end || !(scale >= 0))
+                return usage();
+        } else if (args[i] == "--log" && hasValue) {
+            logPath = args[++i];
+        } else if (file.empty() && !args[i].starts_with("-")) {
+            file = args[i];
+        } else {
+            return usage();
+        }
+    }
+    if (file.empty())
+        return usage();
+
+    std::string flowPath = file;
+    std::filesystem::path extracted;
+    if (modeForPath(file) == DocumentMode::Asterisk) {
+        extracted = userFolder() / FlowFiles::ExtractedFlow;
+        if (!ExtractFlow(file, extracted)) {
+            err << "This File not include QFL structure\n";
+            return ExitFound;
+        }
+        flowPath = extracted.string();
+    }
+    std::ofstream log;
+    if (!logPath.empty())
+        log.open(logPath, std::ios::app);
+    PrintingHost host(out, logPath.empty() ? nullptr : &log);
+    UnavailableActions actions([&host](std::string_view line) { host.log(line); });
+    Clock clock(scale);
+    std::atomic<bool> active{true};
+    CIVRHandler handler(host, actions, clock, active);
+    handler.setSpeed(speed);
+    const std::filesystem::path folder = std::filesystem::path(file).parent_path();
+    const bool loaded = handler.StartIVR(flowPath, folder.string() + "/");
+    if (!extracted.empty())
+        std::filesystem::remove(extracted);
+    if (!loaded) {
+        err << "Invalid QEN IVR File\n";
+        return ExitFound;
+    }
+    // Nothing answers a flow that waits for the caller yet: the call ends there.
+    if (handler.isRunning())
+        handler.EndIVR();
+    for (const auto &[name, value] : handler.finalVariables().items())
+        out << name << '=' << value << '\n';
+    return ExitOk;
+}
+
+} // namespace vocara::cli

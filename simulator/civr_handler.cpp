@@ -1,0 +1,392 @@
+#include "simulator/civr_handler.h"
+
+#include "document/flow_trailer.h"
+#include "document/variable_list.h"
+#include "document/xml_reader.h"
+#include "platform/clock.h"
+#include "simulator/node_actions.h"
+#include "simulator/reference_language.h"
+#include "simulator/simulator_host.h"
+
+#include <tinyxml2.h>
+
+#include <vector>
+
+namespace vocara {
+
+namespace {
+
+using Element = tinyxml2::XMLElement;
+
+bool is(const Element &node, std::string_view tag)
+{
+    return equalsIgnoringCase(node.Name(), tag);
+}
+
+std::string trimmed(std::string_view text)
+{
+    const size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return {};
+    const size_t last = text.find_last_not_of(" \t\r\n");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+} // namespace
+
+CIVRHandler::CIVRHandler(SimulatorHost &host, NodeActions &actions, Clock &clock,
+                         std::atomic<bool> &runActive)
+    : m_host(host)
+    , m_actions(actions)
+    , m_clock(clock)
+    , m_runActive(runActive)
+{}
+
+CIVRHandler::~CIVRHandler() = default;
+
+std::string CIVRHandler::Substitute(std::string_view text) const
+{
+    return vocara::Substitute(text, SubstitutionContext{m_variables, m_callerId});
+}
+
+std::string CIVRHandler::attribute(const Element &node, const char *name) const
+{
+    const char *value = node.Attribute(name);
+    return value ? std::string(value) : std::string();
+}
+
+std::string CIVRHandler::subst(const Element &node, const char *name) const
+{
+    return Substitute(attribute(node, name));
+}
+
+void CIVRHandler::setVariable(std::string_view name, std::string_view value)
+{
+    m_variables.set(name, trimmed(value));
+}
+
+bool CIVRHandler::StartIVR(const std::string &path, const std::string &folder)
+{
+    m_actions.playWave("DTMF/start.wav", false);
+    m_folder = folder;
+    auto document = std::make_unique<tinyxml2::XMLDocument>();
+    const std::optional<std::string> text = readWholeFile(path);
+    if (!text || !parseXml(*text, *document) || !document->RootElement())
+        return false;
+    m_document = std::move(document);
+    const Element *root = m_document->RootElement();
+
+    m_variables.clear();
+    if (const Element *declared = root->FirstChildElement("Variables")) {
+        for (const Element *var = declared->FirstChildElement(); var;
+             var = var->NextSiblingElement())
+            m_variables.declare(attribute(*var, "name"), attribute(*var, "default"));
+        m_host.log("CIVRHandler::StartIVR>> IVR Variables Loaded");
+    } else {
+        m_host.log("CIVRHandler::StartIVR>> Can't Load IVR Varialbles");
+    }
+    setVariable("nCallerId", "000");
+    setVariable("strDate", Substitute("$Year($datenow$)$Mon($datenow$)$Day($datenow$)"));
+    setVariable("strTime", Substitute("$Hour($timenow$)$Min($timenow$)$Sec($timenow$)"));
+    m_host.log("CIVRHandler::StartIVR>> built-in variables have been initialized");
+
+    m_branchLabel.clear();
+    buildTrace(root);
+    m_cursor = TraceTree::NoItem;
+    ProcessNode(root);
+    return true;
+}
+
+void CIVRHandler::EndIVR()
+{
+    m_actions.playWave("DTMF/Stop.wav", false);
+    if (!m_document)
+        return;
+    m_document.reset();
+    m_finalVariables = m_variables;
+    m_variables.clear();
+    m_host.log("CIVRHandler::EndIVR>> ___EndIVR()");
+    m_host.runEnded();
+}
+
+void CIVRHandler::buildTrace(const Element *root)
+{
+    m_trace.clear();
+    struct Entry
+    {
+        const Element *element;
+        int parent;
+    };
+    std::vector<Entry> pending;
+    for (const Element *child = root->LastChildElement(); child;
+         child = child->PreviousSiblingElement())
+        pending.push_back({child, TraceTree::NoItem});
+    while (!pending.empty()) {
+        const Entry entry = pending.back();
+        pending.pop_back();
+        const Element &element = *entry.element;
+        if (is(element, "Orphans"))
+            continue;
+        std::string text = element.Name();
+        if (is(element, "BranchIf") || is(element, "BranchTo"))
+            text += " " + StripDollar(attribute(element, "value"));
+        const int item = m_trace.append(entry.parent, std::move(text));
+        for (const Element *child = element.LastChildElement(); child;
+             child = child->PreviousSiblingElement())
+            pending.push_back({child, item});
+    }
+}
+
+void CIVRHandler::report(const Element &node)
+{
+    m_host.nodeReported(node.IntAttribute("X"), node.IntAttribute("Y"));
+}
+
+void CIVRHandler::highlightCursor()
+{
+    if (!m_trace.valid(m_cursor)) {
+        m_clock.sleepFor(std::chrono::milliseconds(m_speed));
+        return;
+    }
+    m_trace.item(m_cursor).highlighted = true;
+    m_host.traceChanged(m_trace, m_cursor);
+    m_clock.sleepFor(std::chrono::milliseconds(m_speed));
+    m_trace.item(m_cursor).highlighted = false;
+    m_host.traceChanged(m_trace, m_cursor);
+}
+
+std::string CIVRHandler::traceLabel(const Element &node) const
+{
+    const std::string tag = node.Name();
+    auto raw = [&](const char *name) {
+        return attribute(node, name);
+    };
+    auto sub = [&](const char *name) {
+        return subst(node, name);
+    };
+    if (is(node, "Compare"))
+        return tag + " " + sub("var1") + " " + raw("op") + " " + sub("var2");
+    if (is(node, "BranchIf") || is(node, "BranchTo"))
+        return tag + " " + raw("value");
+    if (is(node, "SetVar"))
+        return tag + " " + StripDollar(raw("var")) + " " + sub("value");
+    if (is(node, "PlayWave"))
+        return tag + " " + sub("file") + " Type= " + raw("type");
+    if (is(node, "PlayValue"))
+        return tag + " " + sub("var") + " Type= " + raw("type");
+    if (is(node, "UserInput"))
+        return tag + " Timeout= " + StripDollar(raw("timeOut"));
+    if (is(node, "Transfer"))
+        return tag + " Num= " + sub("num");
+    if (is(node, "TransferPBX"))
+        return tag + " line= " + sub("line") + " Num= " + sub("num");
+    if (is(node, "DbTransaction"))
+        return tag + " Database= " + sub("db");
+    if (is(node, "Op"))
+        return tag + " " + sub("var") + " " + raw("op") + " " + sub("value");
+    if (is(node, "Record"))
+        return tag + " " + sub("var");
+    if (is(node, "Run"))
+        return tag + " " + sub("cmd") + " Parameters= " + sub("params");
+    if (is(node, "SendFax"))
+        return tag + " Phone No.= " + sub("Phone") + "Date Type= " + raw("DateType");
+    if (is(node, "SendMail"))
+        return tag + " mail to= " + sub("mailto") + " Attachment= " + sub("attach");
+    if (is(node, "TTS"))
+        return tag + " " + sub("var") + " Engine = " + sub("engine") + " type = " + sub("type");
+    return tag;
+}
+
+void CIVRHandler::ProcessNode(const Element *parent)
+{
+    // One loop instead of one call per node: a flow that loops without waiting runs for as long
+    // as the caller stays.
+    for (;;) {
+        if (!m_runActive || !parent || !m_document) {
+            EndIVR();
+            return;
+        }
+        m_clock.sleepFor(std::chrono::milliseconds(100));
+        while (m_actions.synchronousWavePlaying() && m_runActive)
+            m_clock.sleepFor(std::chrono::milliseconds(10));
+        m_cursor = m_trace.firstChild(m_cursor);
+        const Element *node = parent->FirstChildElement();
+        if (!node) {
+            EndIVR();
+            return;
+        }
+        const std::string label = traceLabel(*node);
+        if (m_trace.valid(m_cursor)) {
+            m_trace.item(m_cursor).text = label;
+            m_host.traceChanged(m_trace, m_cursor);
+        }
+        m_host.nodeTraced(label);
+        if (!is(*node, "BranchIf") && !is(*node, "BranchTo"))
+            report(*node);
+        highlightCursor();
+        if (!ExecuteNode(node))
+            return;
+        if (m_trace.valid(m_cursor)) {
+            m_trace.item(m_cursor).expanded = true;
+            m_host.traceChanged(m_trace, m_cursor);
+        }
+        parent = node;
+    }
+}
+
+bool CIVRHandler::ExecuteNode(const Element *&node)
+{
+    for (int hops = 0; node; ++hops) {
+        if (!is(*node, "BranchTo"))
+            break;
+        if (hops >= MaxCrossLinkHops) {
+            node = nullptr;
+            return true;
+        }
+        const Element *found = FindNodeByPath(m_document->RootElement(), attribute(*node, "value"));
+        if (!found) {
+            node = nullptr; // the run ends where the link leads nowhere
+            return true;
+        }
+        report(*found);
+        highlightCursor();
+        node = found;
+    }
+    if (!node)
+        return true;
+    const Element &n = *node;
+    const bool synchronous = attribute(n, "type") != "async";
+    std::string result;
+    if (is(n, "PlayWave")) {
+        m_actions.playWave(subst(n, "file"), synchronous);
+    } else if (is(n, "PlayValue")) {
+        m_actions.playValue(subst(n, "var"), synchronous, attribute(n, "digits") == "true");
+    } else if (is(n, "BranchIf")) {
+        node = SelectBranch(node);
+    } else if (is(n, "DbTransaction")) {
+        const bool ok = m_actions.queryDatabase(subst(n, "db"), subst(n, "query"), result);
+        if (ok)
+            m_variables.set(StripDollar(attribute(n, "retVar")), result);
+        m_branchLabel = ok ? "Success" : "Fail";
+    } else if (is(n, "SetVar")) {
+        setVariable(StripDollar(attribute(n, "var")), subst(n, "value"));
+    } else if (is(n, "Op")) {
+        const std::string name = StripDollar(attribute(n, "var"));
+        const std::string value = subst(n, "value");
+        const std::string op = attribute(n, "op");
+        m_host.log("CIVRHandler::DoOperation>> strVarName = " + name + ", strValue = " + value +
+                   ", strOp = " + op);
+        if (const std::string *current = m_variables.find(name)) {
+            if (const auto next = DoOperation(*current, value, op, std::time(nullptr)))
+                m_variables.set(name, *next);
+        }
+    } else if (is(n, "Compare")) {
+        m_branchLabel =
+            Compare(subst(n, "var1"), subst(n, "var2"), attribute(n, "op")) ? "True" : "False";
+    } else if (is(n, "Transfer") || is(n, "TransferPBX")) {
+        m_branchLabel = "Fail"; // transfers are not simulated
+    } else if (is(n, "Hang")) {
+        m_host.log("CIVRHandler::DoHang>> ");
+        EndIVR();
+        return false;
+    } else if (is(n, "Run")) {
+        m_actions.runProgram(subst(n, "cmd"), subst(n, "params"));
+    } else if (is(n, "SendMail")) {
+        m_actions.sendMail(subst(n, "mailto"), subst(n, "subject"), subst(n, "body"),
+                           subst(n, "attach"));
+    } else if (is(n, "SendFax")) {
+        m_actions.sendFax(subst(n, "Phone"), subst(n, "FaxFile"));
+    } else if (is(n, "TTS")) {
+        if (!m_actions.speak(subst(n, "var"), subst(n, "engine"), synchronous))
+            return false; // the run halts where it stands
+    } else if (is(n, "UserInput") || is(n, "MultiDTMF")) {
+        if (is(n, "UserInput") && n.Attribute("wavefile"))
+            m_actions.playWave(subst(n, "wavefile"), false);
+        return false; // waits for the caller
+    } else if (is(n, "REGEDIT")) {
+        m_branchLabel = m_actions.editRegistry(attribute(n, "HendleKey"), subst(n, "KeyPath"),
+                                               attribute(n, "DataType"), subst(n, "ValueName"),
+                                               attribute(n, "ValueData"), result)
+                            ? "Success"
+                            : "Fail";
+    } else if (is(n, "CSConnection")) {
+        m_branchLabel =
+            m_actions.connect(subst(n, "IPAddress"), subst(n, "Port"),
+                              attribute(n, "File") == "true", subst(n, "OpenFile"),
+                              attribute(n, "Message") == "true", subst(n, "MessageBody"))
+                ? "Success"
+                : "Fail";
+    } else if (is(n, "ACCESSFILES")) {
+        m_branchLabel =
+            m_actions.accessFile(subst(n, "FilePath"), attribute(n, "OperationType"),
+                                 attribute(n, "AccessType") == "Write", subst(n, "TextVar"), result)
+                ? "Success"
+                : "Fail";
+    } else if (is(n, "Wait")) {
+        const std::string seconds = subst(n, "second");
+        m_host.log("CIVRHandler::DoWait>> Seconds = " + seconds);
+        m_clock.sleepFor(std::chrono::seconds(std::max(0, leadingInteger(seconds))));
+    } else if (is(n, "SendDTMF")) {
+        m_branchLabel = "Success";
+    }
+    return true;
+}
+
+const Element *CIVRHandler::SelectBranch(const Element *first)
+{
+    for (const Element *branch = first; branch;) {
+        if (attribute(*branch, "value") == m_branchLabel) {
+            report(*branch);
+            highlightCursor();
+            return branch;
+        }
+        branch = branch->NextSiblingElement("BranchIf");
+        m_cursor = m_trace.nextSibling(m_cursor);
+    }
+    return nullptr;
+}
+
+const Element *CIVRHandler::FindNodeByPath(const Element *start, std::string_view path)
+{
+    while (start && !path.empty()) {
+        const size_t slash = path.find('/');
+        const size_t from = slash == std::string_view::npos ? 0 : slash + 1;
+        const size_t end = path.find('/', from);
+        std::string_view segment =
+            path.substr(from, end == std::string_view::npos ? end : end - from);
+        std::string_view condition;
+        if (const size_t open = segment.find('['); open != std::string_view::npos) {
+            const size_t close = segment.find(']', open + 1);
+            if (close != std::string_view::npos)
+                condition = segment.substr(open + 1, close - open - 1);
+            segment = segment.substr(0, open);
+        }
+        if (m_trace.valid(m_cursor))
+            m_trace.item(m_cursor).expanded = true;
+        m_cursor = m_trace.firstChild(m_cursor);
+        const size_t at = condition.find('@');
+        const size_t equals = at == std::string_view::npos ? at : condition.find('=', at);
+        const Element *found = nullptr;
+        if (equals != std::string_view::npos) {
+            const std::string name(condition.substr(at + 1, equals - at - 1));
+            const std::string wanted(condition.substr(equals + 1));
+            for (const Element *child = start->FirstChildElement(); child;
+                 child = child->NextSiblingElement(), m_cursor = m_trace.nextSibling(m_cursor)) {
+                const char *value = child->Attribute(name.c_str());
+                if (value && wanted == value) {
+                    found = child;
+                    break;
+                }
+            }
+        } else {
+            found = start->FirstChildElement(std::string(segment).c_str());
+        }
+        start = found;
+        if (end == std::string_view::npos)
+            break;
+        path = path.substr(end);
+    }
+    return path.empty() ? nullptr : start;
+}
+
+} // namespace vocara

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "simulator/trace_tree.h"
+#include "simulator/variable_table.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+namespace tinyxml2 {
+class XMLDocument;
+class XMLElement;
+} // namespace tinyxml2
+
+namespace vocara {
+
+class Clock;
+class NodeActions;
+class SimulatorHost;
+
+// Runs one saved flow against a simulated caller: walks the flow's elements node by node,
+// substitutes references, carries out each node and follows its branches.
+class CIVRHandler
+{
+public:
+    // At most this many cross links are followed in a row without a node running between.
+    static constexpr int MaxCrossLinkHops = 64;
+
+    CIVRHandler(SimulatorHost &host, NodeActions &actions, Clock &clock,
+                std::atomic<bool> &runActive);
+    ~CIVRHandler();
+
+    // False when the flow cannot be loaded; nothing runs then.
+    bool StartIVR(const std::string &path, const std::string &folder);
+    void EndIVR();
+    // Runs from the first child of `parent` until the flow ends or waits for the caller.
+    void ProcessNode(const tinyxml2::XMLElement *parent);
+    // Carries out one node; false when the run waits. May move `node` (branches, cross links).
+    bool ExecuteNode(const tinyxml2::XMLElement *&node);
+
+    std::string Substitute(std::string_view text) const;
+    std::string traceLabel(const tinyxml2::XMLElement &node) const;
+    const tinyxml2::XMLElement *SelectBranch(const tinyxml2::XMLElement *first);
+    const tinyxml2::XMLElement *FindNodeByPath(const tinyxml2::XMLElement *start,
+                                               std::string_view path);
+
+    bool isRunning() const { return m_document != nullptr; }
+    const VariableTable &variables() const { return m_variables; }
+    // The variables as the last run left them.
+    const VariableTable &finalVariables() const { return m_finalVariables; }
+    const std::string &branchLabel() const { return m_branchLabel; }
+    const TraceTree &traceTree() const { return m_trace; }
+    void setCallerId(std::string id) { m_callerId = std::move(id); }
+    void setSpeed(int milliseconds) { m_speed = milliseconds; }
+
+private:
+    void buildTrace(const tinyxml2::XMLElement *root);
+    void report(const tinyxml2::XMLElement &node);
+    void highlightCursor();
+    std::string attribute(const tinyxml2::XMLElement &node, const char *name) const;
+    std::string subst(const tinyxml2::XMLElement &node, const char *name) const;
+    void setVariable(std::string_view name, std::string_view value);
+
+    SimulatorHost &m_host;
+    NodeActions &m_actions;
+    Clock &m_clock;
+    std::atomic<bool> &m_runActive;
+    std::unique_ptr<tinyxml2::XMLDocument> m_document;
+    std::string m_folder;
+    VariableTable m_variables;
+    VariableTable m_finalVariables;
+    std::string m_branchLabel;
+    std::string m_callerId = "000";
+    TraceTree m_trace;
+    int m_cursor = TraceTree::NoItem;
+    int m_speed = 0;
+};
+
+} // namespace vocara

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace vocara {
+
+// The side effects of action nodes: sound, speech, databases, mail, fax, the registry, files,
+// TCP and programs. Each returns whether it worked; the interpreter turns that into the
+// node's branch label.
+class NodeActions
+{
+public:
+    virtual ~NodeActions() = default;
+
+    virtual void playWave(std::string_view file, bool synchronous) = 0;
+    virtual void playValue(std::string_view value, bool synchronous, bool wholeNumber) = 0;
+    virtual bool speak(std::string_view text, std::string_view engine, bool synchronous) = 0;
+    virtual bool runProgram(std::string_view command, std::string_view parameters) = 0;
+    virtual bool queryDatabase(std::string_view source, std::string_view query,
+                               std::string &result) = 0;
+    virtual bool sendMail(std::string_view to, std::string_view subject, std::string_view body,
+                          std::string_view attachment) = 0;
+    virtual bool sendFax(std::string_view phone, std::string_view file) = 0;
+    virtual bool editRegistry(std::string_view hive, std::string_view keyPath,
+                              std::string_view operation, std::string_view valueName,
+                              std::string_view valueData, std::string &result) = 0;
+    virtual bool accessFile(std::string_view path, std::string_view operation, bool write,
+                            std::string_view text, std::string &result) = 0;
+    virtual bool connect(std::string_view address, std::string_view port, bool sendFile,
+                         std::string_view file, bool sendMessage, std::string_view message) = 0;
+    // True while a prompt queued as synchronous still plays.
+    virtual bool synchronousWavePlaying() const = 0;
+};
+
+// Every action fails and says so in the log: what runs before those parts of the simulator exist.
+class UnavailableActions : public NodeActions
+{
+public:
+    using Log = std::function<void(std::string_view)>;
+    explicit UnavailableActions(Log log = {})
+        : m_log(std::move(log))
+    {}
+
+    void playWave(std::string_view, bool) override { say("playing waves"); }
+    void playValue(std::string_view, bool, bool) override { say("speaking values"); }
+    bool speak(std::string_view, std::string_view, bool) override { return say("speech"); }
+    bool runProgram(std::string_view, std::string_view) override { return say("programs"); }
+    bool queryDatabase(std::string_view, std::string_view, std::string &) override
+    {
+        return say("databases");
+    }
+    bool sendMail(std::string_view, std::string_view, std::string_view, std::string_view) override
+    {
+        return say("mail");
+    }
+    bool sendFax(std::string_view, std::string_view) override { return say("fax"); }
+    bool editRegistry(std::string_view, std::string_view, std::string_view, std::string_view,
+                      std::string_view, std::string &) override
+    {
+        return say("the registry");
+    }
+    bool accessFile(std::string_view, std::string_view, bool, std::string_view,
+                    std::string &) override
+    {
+        return say("file access");
+    }
+    bool connect(std::string_view, std::string_view, bool, std::string_view, bool,
+                 std::string_view) override
+    {
+        return say("connections");
+    }
+    bool synchronousWavePlaying() const override { return false; }
+
+private:
+    bool say(std::string_view what)
+    {
+        if (m_log)
+            m_log("NodeActions>> " + std::string(what) + " is not available");
+        return false;
+    }
+    Log m_log;
+};
+
+} // namespace vocara

@@ -1,0 +1,174 @@
+#include "document/recording_dialogs.h"
+#include "document/vocara_doc.h"
+#include "platform/clock.h"
+#include "simulator/civr_handler.h"
+#include "simulator/node_actions.h"
+#include "simulator/simulator_host.h"
+#include "tests/support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+using namespace vocara;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+struct RecordingHost : SimulatorHost
+{
+    Lines labels;
+    Lines logLines;
+    std::vector<std::pair<int, int>> reported;
+    int ended = 0;
+
+    void nodeTraced(std::string_view label) override { labels.emplace_back(label); }
+    void nodeReported(int row, int column) override { reported.emplace_back(row, column); }
+    void runEnded() override { ++ended; }
+    void log(std::string_view line) override { logLines.emplace_back(line); }
+};
+
+class Interpreter : public ::testing::Test
+{
+protected:
+    // Runs a flow text; the run ends or waits before this returns.
+    void run(const std::string &flow)
+    {
+        test::writeText(temp / "flow.qfl", flow);
+        ASSERT_TRUE(handler.StartIVR((temp / "flow.qfl").string(), temp.path().string() + "/"));
+    }
+
+    test::TempFolder temp;
+    RecordingHost host;
+    UnavailableActions actions;
+    Clock clock{0.0};
+    std::atomic<bool> active{true};
+    CIVRHandler handler{host, actions, clock, active};
+};
+
+std::string flowWith(const std::string &tree, const std::string &variables = "")
+{
+    return R"(<QenIvr><Start version="3">)" + tree + R"(</Start><Variables>)" + variables +
+           R"(</Variables></QenIvr>)";
+}
+
+} // namespace
+
+TEST_F(Interpreter, BranchesAreChosenByTheLastResult)
+{
+    const std::string menu =
+        R"(<SetVar var="x" value="2" X="1" Y="0"><Compare var1="$x$" op="=" var2="2" X="2" Y="0">)"
+        R"(<BranchIf value="True" X="3" Y="0"><SetVar var="$picked$" value=" yes " X="4" Y="0"/></BranchIf>)"
+        R"(<BranchIf value="False" X="3" Y="1"><SetVar var="picked" value="no" X="4" Y="1"/></BranchIf>)"
+        R"(</Compare></SetVar>)";
+    run(flowWith(menu, R"(<Var name="x" default=""/><Var name="picked" default=""/>)"));
+    EXPECT_EQ(host.labels, (Lines{"Start", "SetVar x 2", "Compare 2 = 2", "BranchIf True",
+                                  "SetVar picked  yes "}));
+    EXPECT_EQ(handler.finalVariables().items()[1].second, "yes"); // trimmed
+    EXPECT_EQ(host.ended, 1);
+    EXPECT_FALSE(handler.isRunning());
+}
+
+TEST_F(Interpreter, TransferFailsAndUnmatchedBranchesEndTheRun)
+{
+    run(flowWith(R"(<Transfer num="100" X="1" Y="0"><BranchIf value="Success" X="2" Y="0">)"
+                 R"(<Hang X="3" Y="0"/></BranchIf><BranchIf value="Fail" X="2" Y="1">)"
+                 R"(<SetVar var="x" value="failed" X="3" Y="1"/></BranchIf></Transfer>)",
+                 R"(<Var name="x" default=""/>)"));
+    EXPECT_EQ(handler.branchLabel(), "Fail");
+    EXPECT_EQ(handler.finalVariables().find("x")->c_str(), std::string("failed"));
+
+    // A chain 1, 2, 3 with the label 4: nothing matches, the run ends.
+    run(flowWith(
+        R"(<SetVar var="x" value="4" X="1" Y="0"><Compare var1="1" op="=" var2="2" X="2" Y="0">)"
+        R"(<BranchIf value="1" X="3" Y="0"/><BranchIf value="2" X="3" Y="1"/>)"
+        R"(<BranchIf value="3" X="3" Y="2"/></Compare></SetVar>)"));
+    EXPECT_EQ(host.ended, 2);
+}
+
+TEST_F(Interpreter, BuiltInVariablesOnlyWhenDeclared)
+{
+    run(flowWith("", R"(<Var name="nCallerId" default="x"/><Var name="strTime" default=""/>)"));
+    const VariableTable &variables = handler.finalVariables();
+    EXPECT_EQ(*variables.find("nCallerId"), "000");
+    EXPECT_EQ(variables.find("strTime")->size(), 6u);
+    EXPECT_EQ(variables.find("strDate"), nullptr);
+}
+
+TEST_F(Interpreter, CrossLinksWrittenByTheFlowFileAreFollowed)
+{
+    // A counting loop drawn in the designer: SetVar -> Op -> Compare, True back to the Op.
+    RecordingDialogs dialogs(Answer::Yes);
+    CVocaraDoc doc(dialogs);
+    doc.setUserFolder(temp.path());
+    doc.setDefaultSaveFolder(temp.path().string());
+    doc.setMode(DocumentMode::Flow);
+    doc.resetContent();
+    doc.addOrUpdateVariable("n", "0", "");
+    const NodeId init = doc.addNode({1, 0}, Kind::SetVar);
+    doc.setNodeValue(init, "var", "$n$");
+    doc.setNodeValue(init, "value", "0");
+    const NodeId inc = doc.addNode({2, 0}, Kind::Op);
+    doc.setNodeValue(inc, "var", "$n$");
+    doc.setNodeValue(inc, "op", "Increment");
+    doc.setNodeValue(inc, "value", "1");
+    const NodeId check = doc.addNode({3, 0}, Kind::Compare);
+    doc.setNodeValue(check, "var1", "$n$");
+    doc.setNodeValue(check, "op", "<");
+    doc.setNodeValue(check, "var2", "2000");
+    doc.linkUnchecked(doc.startNode(), init);
+    doc.linkUnchecked(init, inc);
+    doc.linkUnchecked(inc, check);
+    doc.linkUnchecked(doc.node(check)->children[0], inc);
+    ASSERT_TRUE(doc.save((temp / "loop.qfl").string()));
+
+    // Two thousand rounds without waiting: the interpreter loops, it does not nest.
+    ASSERT_TRUE(handler.StartIVR((temp / "loop.qfl").string(), temp.path().string() + "/"));
+    EXPECT_EQ(*handler.finalVariables().find("n"), "2000");
+    EXPECT_NE(std::find(host.labels.begin(), host.labels.end(), "BranchTo /Start/SetVar/Op"),
+              host.labels.end());
+}
+
+TEST_F(Interpreter, CrossLinksThatGoNowhereOrInCirclesEndTheRun)
+{
+    run(flowWith(
+        R"(<SetVar var="x" value="1" X="1" Y="0"><BranchTo value="/Start/Nothing"/></SetVar>)"));
+    EXPECT_EQ(host.ended, 1);
+    // A link that finds itself: the hop limit ends it.
+    run(flowWith(R"(<BranchTo value="/Start/BranchTo" X="1" Y="0"/>)"));
+    EXPECT_EQ(host.ended, 2);
+    EXPECT_EQ(handler.FindNodeByPath(nullptr, "/Start"), nullptr);
+}
+
+TEST_F(Interpreter, WaitingAndStopping)
+{
+    // A menu waits for the caller: the run stays open.
+    run(flowWith(R"(<UserInput timeOut="5" X="1" Y="0"/>)"));
+    EXPECT_TRUE(handler.isRunning());
+    EXPECT_EQ(host.labels.back(), "UserInput Timeout= 5");
+    handler.EndIVR();
+    EXPECT_FALSE(handler.isRunning());
+
+    // Stopped from the window: the next step ends the run.
+    active = false;
+    run(flowWith(R"(<SetVar var="x" value="1" X="1" Y="0"/>)"));
+    EXPECT_FALSE(handler.isRunning());
+    EXPECT_EQ(host.labels.back(), "UserInput Timeout= 5");
+
+    test::writeText(temp / "bad.qfl", "garbage");
+    EXPECT_FALSE(handler.StartIVR((temp / "bad.qfl").string(), temp.path().string()));
+}
+
+TEST_F(Interpreter, TraceLabels)
+{
+    run(flowWith(
+        R"(<PlayWave file="$f$.wav" type="async" X="1" Y="0"><Op var="$n$" op="Mod" value="3" X="2" Y="0">)"
+        R"(<DbTransaction db="dsn" X="3" Y="0"><BranchIf value="Fail" X="4" Y="0">)"
+        R"(<SendFax Phone="1" DateType="File" X="5" Y="0"><Wait second="1" X="6" Y="0"/>)"
+        R"(</SendFax></BranchIf></DbTransaction></Op></PlayWave>)",
+        R"(<Var name="f" default="hello"/><Var name="n" default="-7"/>)"));
+    EXPECT_EQ(host.labels, (Lines{"Start", "PlayWave hello.wav Type= async", "Op -7 Mod 3",
+                                  "DbTransaction Database= dsn", "BranchIf Fail",
+                                  "SendFax Phone No.= 1Date Type= File", "Wait"}));
+    EXPECT_EQ(*handler.finalVariables().find("n"), "-1");
+    // The start node first, then the wave at row 1, column 0.
+    EXPECT_EQ(host.reported.at(1), (std::pair<int, int>{1, 0}));
+}
