@@ -102,6 +102,7 @@ void CIVRHandler::EndIVR()
     m_actions.playWave("DTMF/Stop.wav", false);
     if (!m_document)
         return;
+    m_waiting = nullptr;
     m_document.reset();
     m_finalVariables = m_variables;
     m_variables.clear();
@@ -302,6 +303,7 @@ bool CIVRHandler::ExecuteNode(const Element *&node)
     } else if (is(n, "UserInput") || is(n, "MultiDTMF")) {
         if (is(n, "UserInput") && n.Attribute("wavefile"))
             m_actions.playWave(subst(n, "wavefile"), false);
+        m_waiting = node;
         return false; // waits for the caller
     } else if (is(n, "REGEDIT")) {
         m_branchLabel = m_actions.editRegistry(attribute(n, "HendleKey"), subst(n, "KeyPath"),
@@ -330,6 +332,26 @@ bool CIVRHandler::ExecuteNode(const Element *&node)
         m_branchLabel = "Success";
     }
     return true;
+}
+
+void CIVRHandler::OnDTMFDetected(const std::string &key)
+{
+    if (!m_runActive || !m_document || !m_waiting) {
+        m_host.log("CIVRHandler::OnDTMFDetected>> key " + key + " dropped: no node waits");
+        return;
+    }
+    m_host.log("CIVRHandler::OnDTMFDetected>> key " + key +
+               " dropped: caller input is not available in this build");
+}
+
+void CIVRHandler::OnDTMFTimerExpired()
+{
+    if (!m_runActive || !m_document || !m_waiting) {
+        m_host.log("CIVRHandler::OnDTMFTimerExpired>> dropped: no node waits");
+        return;
+    }
+    m_host.log("CIVRHandler::OnDTMFTimerExpired>> dropped: caller input is not available in "
+               "this build");
 }
 
 const Element *CIVRHandler::SelectBranch(const Element *first)

@@ -38,6 +38,11 @@ public:
     // Carries out one node; false when the run waits. May move `node` (branches, cross links).
     bool ExecuteNode(const tinyxml2::XMLElement *&node);
 
+    // Caller input: a key, or the input time running out. Dropped when no node waits.
+    void OnDTMFDetected(const std::string &key);
+    void OnDTMFTimerExpired();
+    const tinyxml2::XMLElement *waitingNode() const { return m_waiting; }
+
     std::string Substitute(std::string_view text) const;
     std::string traceLabel(const tinyxml2::XMLElement &node) const;
     const tinyxml2::XMLElement *SelectBranch(const tinyxml2::XMLElement *first);
@@ -73,6 +78,7 @@ private:
     std::string m_callerId = "000";
     TraceTree m_trace;
     int m_cursor = TraceTree::NoItem;
+    const tinyxml2::XMLElement *m_waiting = nullptr;
     int m_speed = 0;
 };
 

@@ -23,6 +23,9 @@ public:
     virtual void runEnded() {}
     // One line for the simulator log.
     virtual void log(std::string_view /*line*/) {}
+    // The one-shot input timer: when it runs out the window posts WM_IVR_TIMER_EVENT.
+    virtual void startInputTimer(int /*seconds*/) {}
+    virtual void stopInputTimer() {}
 };
 
 } // namespace vocara
