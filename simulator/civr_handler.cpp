@@ -143,6 +143,14 @@ void CIVRHandler::report(const Element &node)
     m_host.nodeReported(node.IntAttribute("X"), node.IntAttribute("Y"));
 }
 
+void CIVRHandler::setBold(int item, bool bold)
+{
+    if (!m_trace.valid(item) || m_trace.item(item).bold == bold)
+        return;
+    m_trace.item(item).bold = bold;
+    m_host.traceChanged(m_trace, item);
+}
+
 void CIVRHandler::highlightCursor()
 {
     if (!m_trace.valid(m_cursor)) {
@@ -225,8 +233,15 @@ void CIVRHandler::ProcessNode(const Element *parent)
         if (!is(*node, "BranchIf") && !is(*node, "BranchTo"))
             report(*node);
         highlightCursor();
-        if (!ExecuteNode(node))
+        const int running = m_cursor;
+        setBold(running, true);
+        if (!ExecuteNode(node)) {
+            // A waiting input stays bold until the caller answers.
+            if (!m_waiting)
+                setBold(running, false);
             return;
+        }
+        setBold(running, false);
         if (m_trace.valid(m_cursor)) {
             m_trace.item(m_cursor).expanded = true;
             m_host.traceChanged(m_trace, m_cursor);

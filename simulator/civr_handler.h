@@ -62,6 +62,7 @@ private:
     void buildTrace(const tinyxml2::XMLElement *root);
     void report(const tinyxml2::XMLElement &node);
     void highlightCursor();
+    void setBold(int item, bool bold);
     std::string attribute(const tinyxml2::XMLElement &node, const char *name) const;
     std::string subst(const tinyxml2::XMLElement &node, const char *name) const;
     void setVariable(std::string_view name, std::string_view value);

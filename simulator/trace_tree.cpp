@@ -7,7 +7,7 @@ namespace vocara {
 int TraceTree::append(int parent, std::string text)
 {
     const int index = static_cast<int>(m_items.size());
-    m_items.push_back({std::move(text), valid(parent) ? parent : NoItem, {}, false, false});
+    m_items.push_back({std::move(text), valid(parent) ? parent : NoItem, {}, false, false, false});
     if (valid(parent))
         item(parent).children.push_back(index);
     return index;

@@ -19,6 +19,7 @@ public:
         std::vector<int> children;
         bool expanded = false;
         bool highlighted = false;
+        bool bold = false; // the running node, the playing prompt, the waiting input
     };
 
     void clear() { m_items.clear(); }

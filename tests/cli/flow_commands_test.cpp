@@ -124,3 +124,44 @@ TEST_F(FlowCommands, ExportWritesADialplanThatExtractsAndExportsAgain)
     EXPECT_NE(busy.err.find("Can Not Create the Configuration Aile for Asterisk"),
               std::string::npos);
 }
+
+TEST_F(FlowCommands, SimulateRunsALongFlowAndPrintsItsTraceAndVariables)
+{
+    // Three hundred nodes: a chain of increments, then a check and a goodbye.
+    std::string tree;
+    const int steps = 300;
+    for (int i = 0; i < steps; ++i)
+        tree += "<Op var=\"$n$\" op=\"Increment\" value=\"1\" X=\"" + std::to_string(i + 1) +
+                "\" Y=\"0\">";
+    tree +=
+        R"(<Compare var1="$n$" op="=" var2="300" X="400" Y="0"><BranchIf value="True" X="401" Y="0">)"
+        R"(<SetVar var="done" value="yes" X="402" Y="0"/></BranchIf></Compare>)";
+    for (int i = 0; i < steps; ++i)
+        tree += "</Op>";
+    writeText(temp / "long.qfl", R"(<QenIvr><Start version="3">)" + tree +
+                                     R"(</Start><Variables><Var name="n" default="0"/>)"
+                                     R"(<Var name="done" default="no"/></Variables></QenIvr>)");
+    const Result result =
+        run(runSimulate, {file("long.qfl"), "--time-scale", "0.01", "--log", file("log.txt")});
+    EXPECT_EQ(result.exitCode, ExitOk);
+    std::vector<std::string> lines;
+    std::istringstream in(result.out);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), static_cast<size_t>(1 + steps + 3 + 2));
+    EXPECT_EQ(lines[0], "Start");
+    EXPECT_EQ(lines[1], "Op 0 Increment 1");
+    EXPECT_EQ(lines[steps], "Op 299 Increment 1");
+    EXPECT_EQ(lines[steps + 1], "Compare 300 = 300");
+    EXPECT_EQ(lines[steps + 2], "BranchIf True");
+    EXPECT_EQ(lines[steps + 3], "SetVar done yes");
+    EXPECT_EQ(lines[steps + 4], "n=300");
+    EXPECT_EQ(lines[steps + 5], "done=yes");
+    EXPECT_NE(readText(temp / "log.txt").find("CIVRHandler::EndIVR>> ___EndIVR()"),
+              std::string::npos);
+
+    writeText(temp / "bad.qfl", "nonsense");
+    EXPECT_EQ(run(runSimulate, {file("bad.qfl")}).exitCode, ExitFound);
+    EXPECT_EQ(run(runSimulate, {}).exitCode, ExitCannotRun);
+    EXPECT_EQ(run(runSimulate, {file("long.qfl"), "--speed", "x"}).exitCode, ExitCannotRun);
+}

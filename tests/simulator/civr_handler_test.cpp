@@ -144,6 +144,15 @@ TEST_F(Interpreter, WaitingAndStopping)
     run(flowWith(R"(<UserInput timeOut="5" X="1" Y="0"/>)"));
     EXPECT_TRUE(handler.isRunning());
     EXPECT_EQ(host.labels.back(), "UserInput Timeout= 5");
+    // Its trace item is the one drawn bold, under Start.
+    const TraceTree &tree = handler.traceTree();
+    int bold = 0;
+    for (const TraceTree::Item &item : tree.items())
+        bold += item.bold;
+    EXPECT_EQ(bold, 1);
+    EXPECT_TRUE(tree.items().at(1).bold);
+    EXPECT_EQ(tree.items().at(1).text, "UserInput Timeout= 5");
+    EXPECT_EQ(tree.items().at(0).text, "Start");
     handler.EndIVR();
     EXPECT_FALSE(handler.isRunning());
 
