@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <ostream>
+#include <vector>
 
 namespace vocara::cli {
 
@@ -42,6 +43,7 @@ int runSimulate(std::span<const std::string> args, std::ostream &out, std::ostre
 {
     std::string file;
     std::string logPath;
+    std::vector<std::string> caller;
     int speed = 0;
     double scale = 1.0;
     auto usage = [&err] {
@@ -53,7 +55,17 @@ int runSimulate(std::span<const std::string> args, std::ostream &out, std::ostre
         const bool hasValue = i + 1 < args.size();
         char *end = nullptr;
         if (args[i] == "--caller" && hasValue) {
-            ++i; // keys are taken once the input nodes can wait for them
+            std::string script = args[++i];
+            for (size_t start = 0; start <= script.size();) {
+                const size_t comma = std::min(script.find(',', start), script.size());
+                const std::string token = script.substr(start, comma - start);
+                if (token != "T" &&
+                    !(token.size() == 1 &&
+                      std::string_view("0123456789*#").find(token[0]) != std::string::npos))
+                    return usage();
+                caller.push_back(token);
+                start = comma + 1;
+            }
         } else if (args[i] == "--speed" && hasValue) {
             speed = static_cast<int>(std::strtol(args[++i].c_str(), &end, 10));
             if (*end || speed < 0)
@@ -100,7 +112,16 @@ int runSimulate(std::span<const std::string> args, std::ostream &out, std::ostre
         err << "Invalid QEN IVR File\n";
         return ExitFound;
     }
-    // Nothing answers a flow that waits for the caller yet: the call ends there.
+    // The caller answers each wait with the next key of the script, or lets it time out; when
+    // the script runs out the caller hangs up.
+    for (const std::string &token : caller) {
+        if (!handler.isRunning())
+            break;
+        if (token == "T")
+            handler.OnDTMFTimerExpired();
+        else
+            handler.OnDTMFDetected(token);
+    }
     if (handler.isRunning())
         handler.EndIVR();
     for (const auto &[name, value] : handler.finalVariables().items())

@@ -302,7 +302,8 @@ bool CIVRHandler::ExecuteNode(const Element *&node)
     } else if (is(n, "Transfer") || is(n, "TransferPBX")) {
         m_branchLabel = "Fail"; // transfers are not simulated
     } else if (is(n, "Hang")) {
-        m_host.log("CIVRHandler::DoHang>> ");
+        m_host.log("CIVRHandler::DoHang>> DoHang");
+        m_runActive = false;
         EndIVR();
         return false;
     } else if (is(n, "Run")) {
@@ -315,11 +316,16 @@ bool CIVRHandler::ExecuteNode(const Element *&node)
     } else if (is(n, "TTS")) {
         if (!m_actions.speak(subst(n, "var"), subst(n, "engine"), synchronous))
             return false; // the run halts where it stands
-    } else if (is(n, "UserInput") || is(n, "MultiDTMF")) {
-        if (is(n, "UserInput") && n.Attribute("wavefile"))
+    } else if (is(n, "UserInput")) {
+        m_waiting = nullptr;
+        if (n.Attribute("wavefile"))
             m_actions.playWave(subst(n, "wavefile"), false);
-        m_waiting = node;
+        DoUserInput(n);
         return false; // waits for the caller
+    } else if (is(n, "MultiDTMF")) {
+        m_waiting = nullptr;
+        DoUserMultiInput(n);
+        return false;
     } else if (is(n, "REGEDIT")) {
         m_branchLabel = m_actions.editRegistry(attribute(n, "HendleKey"), subst(n, "KeyPath"),
                                                attribute(n, "DataType"), subst(n, "ValueName"),
@@ -343,10 +349,92 @@ bool CIVRHandler::ExecuteNode(const Element *&node)
         const std::string seconds = subst(n, "second");
         m_host.log("CIVRHandler::DoWait>> Seconds = " + seconds);
         m_clock.sleepFor(std::chrono::seconds(std::max(0, leadingInteger(seconds))));
+        m_host.log("CIVRHandler::DoWait>> Finish waiting");
     } else if (is(n, "SendDTMF")) {
+        const std::string digits = subst(n, "dtmfsend");
+        const std::string time = attribute(n, "time");
+        m_host.log("CIVRHandler::DoSendDTMF>> DTMFs = " + digits + ",Time betwwen DTMFs=" + time);
+        if (attribute(n, "flash") != "0") {
+            m_actions.playWave("DTMF/digit_star.wav", false);
+        } else {
+            const int interval = std::max(1, leadingInteger(time));
+            for (size_t i = 0; i < digits.size() && m_runActive; ++i) {
+                m_actions.playWave("DTMF/digit_0.wav", false);
+                m_clock.sleepFor(std::chrono::seconds(interval));
+            }
+        }
+        m_host.log("CIVRHandler::DoWait>> Finish Sending DTMF");
         m_branchLabel = "Success";
     }
     return true;
+}
+
+void CIVRHandler::returnToInputItem()
+{
+    m_cursor = m_inputItem;
+    if (m_trace.valid(m_cursor)) {
+        m_trace.item(m_cursor).highlighted = false;
+        m_trace.item(m_cursor).bold = false;
+        m_host.traceChanged(m_trace, m_cursor);
+    }
+}
+
+void CIVRHandler::waitForInput(const Element &node)
+{
+    if (m_trace.valid(m_cursor)) {
+        m_trace.item(m_cursor).highlighted = true;
+        m_host.traceChanged(m_trace, m_cursor);
+    }
+    m_inputItem = m_cursor;
+    m_waiting = &node;
+    m_returnVariable = StripDollar(attribute(node, "retVar"));
+    const int seconds = leadingInteger(attribute(node, "timeOut"));
+    m_clock.sleepFor(std::chrono::milliseconds(100));
+    m_host.startInputTimer(seconds);
+}
+
+void CIVRHandler::DoUserInput(const Element &node)
+{
+    m_host.log("CIVRHandler:: DoUserInput>> nKeys = " + subst(node, "numKeys"));
+    if (attribute(node, "dtmf") == "1") {
+        m_keyLimit = leadingInteger(subst(node, "numKeys"));
+        m_allowed = subst(node, "allowed");
+        m_delimiter = subst(node, "delimitter");
+        m_collected.clear();
+    }
+    if (attribute(node, "asr") == "1") {
+        m_host.message("Not Implemented Yet !!");
+        return;
+    }
+    waitForInput(node);
+}
+
+void CIVRHandler::DoUserMultiInput(const Element &node)
+{
+    m_host.log("CIVRHandler::DoUserMultiInput>> TimeOut = " + subst(node, "timeOut"));
+    m_actions.playWave(subst(node, "file"), true);
+    m_collected.clear();
+    m_delimiter = "#";
+    waitForInput(node);
+}
+
+const Element *CIVRHandler::FindBranch(const Element *node, std::string_view label)
+{
+    if (!node)
+        return nullptr;
+    if (m_trace.valid(m_cursor))
+        m_trace.item(m_cursor).expanded = true;
+    int item = m_trace.firstChild(m_cursor);
+    for (const Element *child = node->FirstChildElement(); child;
+         child = child->NextSiblingElement(), item = m_trace.nextSibling(item)) {
+        if (!is(*child, "BranchIf") || attribute(*child, "value") != label)
+            continue;
+        m_cursor = item;
+        report(*child);
+        highlightCursor();
+        return child;
+    }
+    return nullptr;
 }
 
 void CIVRHandler::OnDTMFDetected(const std::string &key)
@@ -355,18 +443,86 @@ void CIVRHandler::OnDTMFDetected(const std::string &key)
         m_host.log("CIVRHandler::OnDTMFDetected>> key " + key + " dropped: no node waits");
         return;
     }
-    m_host.log("CIVRHandler::OnDTMFDetected>> key " + key +
-               " dropped: caller input is not available in this build");
+    if (std::string_view(m_waiting->Name()) == "MultiDTMF") {
+        OnMultiDTMFDetected(key);
+        return;
+    }
+    m_host.log("CIVRHandler::OnDTMFDetected>> chDTMFBuffer = " + key);
+    const Element *waiting = m_waiting;
+    if (key.empty() || m_allowed.find(key) == std::string::npos) {
+        returnToInputItem();
+        const Element *error = FindBranch(waiting, "Error");
+        if (!error) {
+            m_host.log("CIVRHandler::OnDTMFDetected>> No Error Node Found !!");
+            m_cursor = m_inputItem;
+            return; // the key is ignored; the input goes on
+        }
+        m_waiting = nullptr;
+        if (error->FirstChildElement())
+            ProcessNode(error);
+        else
+            EndIVR();
+        return;
+    }
+    const bool delimiter = equalsIgnoringCase(key, m_delimiter);
+    if (!delimiter || m_keyLimit == 1)
+        m_collected += key;
+    if (m_keyLimit > 1 && !delimiter)
+        return; // more keys to come, until the delimiter
+    const std::string digits = m_collected.substr(0, static_cast<size_t>(std::max(0, m_keyLimit)));
+    if (!m_returnVariable.empty()) {
+        m_host.log("CIVRHandler::OnDTMFDetected>> The DTMF after detection is " + digits +
+                   " with length = " + std::to_string(m_keyLimit));
+        m_variables.set(m_returnVariable, digits);
+    }
+    m_branchLabel = digits;
+    m_collected.clear();
+    returnToInputItem();
+    m_waiting = nullptr;
+    const Element *next = FindBranch(waiting, digits);
+    if (!next)
+        next = FindBranch(waiting, "EndKeys");
+    if (!next)
+        next = waiting;
+    ProcessNode(next);
+}
+
+void CIVRHandler::OnMultiDTMFDetected(const std::string &key)
+{
+    m_host.log("CIVRHandler::OnMultiDTMFDetected>> chDTMFBuffer = " + key);
+    if (!equalsIgnoringCase(key, m_delimiter)) {
+        m_collected += key;
+        return;
+    }
+    if (!m_returnVariable.empty()) {
+        m_host.log("CIVRHandler::OnMultiDTMFDetected>> The DTMF after detection is " + m_collected);
+        m_variables.set(m_returnVariable, m_collected);
+    }
+    m_collected.clear();
+    returnToInputItem();
+    const Element *waiting = m_waiting;
+    m_waiting = nullptr;
+    const Element *next = FindBranch(waiting, "Success");
+    ProcessNode(next ? next : waiting);
 }
 
 void CIVRHandler::OnDTMFTimerExpired()
 {
-    if (!m_runActive || !m_document || !m_waiting) {
-        m_host.log("CIVRHandler::OnDTMFTimerExpired>> dropped: no node waits");
+    if (!m_runActive || !m_document)
+        return;
+    if (!m_waiting) {
+        EndIVR();
         return;
     }
-    m_host.log("CIVRHandler::OnDTMFTimerExpired>> dropped: caller input is not available in "
-               "this build");
+    returnToInputItem();
+    const Element *waiting = m_waiting;
+    m_waiting = nullptr;
+    const Element *branch = FindBranch(
+        waiting, std::string_view(waiting->Name()) == "MultiDTMF" ? "TimeOutRead" : "TimeOut");
+    if (branch && branch->FirstChildElement())
+        ProcessNode(branch);
+    else
+        EndIVR();
 }
 
 const Element *CIVRHandler::SelectBranch(const Element *first)

@@ -40,7 +40,11 @@ public:
 
     // Caller input: a key, or the input time running out. Dropped when no node waits.
     void OnDTMFDetected(const std::string &key);
+    void OnMultiDTMFDetected(const std::string &key);
     void OnDTMFTimerExpired();
+    // The BranchIf child of `node` labelled `label`, or none.
+    const tinyxml2::XMLElement *FindBranch(const tinyxml2::XMLElement *node,
+                                           std::string_view label);
     const tinyxml2::XMLElement *waitingNode() const { return m_waiting; }
 
     std::string Substitute(std::string_view text) const;
@@ -62,6 +66,10 @@ private:
     void buildTrace(const tinyxml2::XMLElement *root);
     void report(const tinyxml2::XMLElement &node);
     void highlightCursor();
+    void DoUserInput(const tinyxml2::XMLElement &node);
+    void DoUserMultiInput(const tinyxml2::XMLElement &node);
+    void waitForInput(const tinyxml2::XMLElement &node);
+    void returnToInputItem();
     void setBold(int item, bool bold);
     std::string attribute(const tinyxml2::XMLElement &node, const char *name) const;
     std::string subst(const tinyxml2::XMLElement &node, const char *name) const;
@@ -80,6 +88,12 @@ private:
     TraceTree m_trace;
     int m_cursor = TraceTree::NoItem;
     const tinyxml2::XMLElement *m_waiting = nullptr;
+    int m_inputItem = TraceTree::NoItem;
+    std::string m_collected;
+    std::string m_allowed;
+    std::string m_delimiter;
+    int m_keyLimit = 0;
+    std::string m_returnVariable;
     int m_speed = 0;
 };
 

@@ -19,6 +19,8 @@ public:
     virtual void nodeReported(int /*row*/, int /*column*/) {}
     // The trace label of the node about to run.
     virtual void nodeTraced(std::string_view /*label*/) {}
+    // A message box of the simulator.
+    virtual void message(std::string_view /*text*/) {}
     // The run ended: Start enabled, Stop disabled.
     virtual void runEnded() {}
     // One line for the simulator log.

@@ -181,3 +181,93 @@ TEST_F(Interpreter, TraceLabels)
     // The start node first, then the wave at row 1, column 0.
     EXPECT_EQ(host.reported.at(1), (std::pair<int, int>{1, 0}));
 }
+
+namespace {
+
+// A menu whose branches record what happened in the variable "took".
+std::string menu(const std::string &input, const std::string &branches)
+{
+    return flowWith(input + branches + "</UserInput>",
+                    R"(<Var name="took" default=""/><Var name="keys" default=""/>)");
+}
+
+std::string branch(const std::string &value, bool withChild = true)
+{
+    return R"(<BranchIf value=")" + value + R"(" X="2" Y="0">)" +
+           (withChild ? R"(<SetVar var="took" value=")" + value + R"(" X="3" Y="0"/>)" : "") +
+           "</BranchIf>";
+}
+
+} // namespace
+
+TEST_F(Interpreter, CallerInputFollowsTheKeyRules)
+{
+    struct Case
+    {
+        const char *what;
+        std::string input;
+        std::string branches;
+        std::vector<std::string> keys; // "T" lets the input time out
+        std::string took;
+        std::string keysVariable;
+        bool stillRunning = false;
+    };
+    const std::string four =
+        R"(<UserInput timeOut="5" retVar="$keys$" dtmf="1" numKeys="4" allowed="0123456789#" delimitter="#" X="1" Y="0">)";
+    const std::string one =
+        R"(<UserInput timeOut="5" retVar="keys" dtmf="1" numKeys="1" allowed="12#" delimitter="#" X="1" Y="0">)";
+    const std::string none =
+        R"(<UserInput timeOut="5" retVar="keys" dtmf="1" numKeys="0" allowed="12" X="1" Y="0">)";
+    const std::vector<Case> cases = {
+        {"four keys and the delimiter",
+         four,
+         branch("1234"),
+         {"1", "2", "3", "4", "5", "#"},
+         "1234",
+         "1234"},
+        {"one key ends it, even the delimiter", one, branch("#"), {"#"}, "#", "#"},
+        {"no key limit: empty digits", none, branch("") + branch("1"), {"1"}, "", ""},
+        {"outside allowed, no Error branch: ignored", one, branch("1"), {"9", "1"}, "1", "1"},
+        {"outside allowed, Error branch", one, branch("Error") + branch("1"), {"9"}, "Error", ""},
+        {"outside allowed, empty Error branch ends", one, branch("Error", false), {"9"}, "", ""},
+        {"no branch for the digits: EndKeys", one, branch("EndKeys"), {"2"}, "EndKeys", "2"},
+        {"time-out branch", one, branch("TimeOut"), {"T"}, "TimeOut", ""},
+        {"time-out without a branch ends", one, branch("1"), {"T"}, "", ""},
+        {"waiting still", four, branch("1"), {"1", "2"}, "", "", true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        active = true;
+        run(menu(c.input, c.branches));
+        ASSERT_TRUE(handler.isRunning());
+        for (const std::string &key : c.keys) {
+            if (key == "T")
+                handler.OnDTMFTimerExpired();
+            else
+                handler.OnDTMFDetected(key);
+        }
+        EXPECT_EQ(handler.isRunning(), c.stillRunning);
+        if (c.stillRunning) {
+            handler.EndIVR();
+            continue;
+        }
+        EXPECT_EQ(*handler.finalVariables().find("took"), c.took);
+        EXPECT_EQ(*handler.finalVariables().find("keys"), c.keysVariable);
+    }
+}
+
+TEST_F(Interpreter, MultiDigitEntryUntilTheHashKey)
+{
+    const std::string flow =
+        flowWith(R"(<MultiDTMF file="pin.wav" timeOut="5" retVar="$pin$" X="1" Y="0">)" +
+                     branch("Success") + branch("TimeOutRead") + "</MultiDTMF>",
+                 R"(<Var name="took" default=""/><Var name="pin" default=""/>)");
+    run(flow);
+    for (const char *key : {"1", "*", "0", "#"})
+        handler.OnDTMFDetected(key);
+    EXPECT_EQ(*handler.finalVariables().find("pin"), "1*0");
+    EXPECT_EQ(*handler.finalVariables().find("took"), "Success");
+    run(flow);
+    handler.OnDTMFTimerExpired();
+    EXPECT_EQ(*handler.finalVariables().find("took"), "TimeOutRead");
+}
