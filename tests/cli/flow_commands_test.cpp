@@ -165,3 +165,21 @@ TEST_F(FlowCommands, SimulateRunsALongFlowAndPrintsItsTraceAndVariables)
     EXPECT_EQ(run(runSimulate, {}).exitCode, ExitCannotRun);
     EXPECT_EQ(run(runSimulate, {file("long.qfl"), "--speed", "x"}).exitCode, ExitCannotRun);
 }
+
+TEST_F(FlowCommands, TheSampleMenuValidatesAndWalksThroughACall)
+{
+    const std::string sample =
+        std::string(std::getenv("VOCARA_TEST_SOURCE_DIR")) + "/assets/Samples/Flows/menu.qfl";
+    const Result validation = run(runValidate, {sample});
+    EXPECT_EQ(validation.exitCode, ExitOk);
+    EXPECT_EQ(validation.out, "No Errors!\n");
+    const Result call =
+        run(runSimulate, {sample, "--time-scale", "0", "--caller", "2,1,2,3,4,#,1"});
+    EXPECT_EQ(call.exitCode, ExitOk);
+    EXPECT_NE(call.out.find("BranchTo /Start/PlayWave/UserInput\n"), std::string::npos);
+    EXPECT_NE(call.out.find("\npin=1234\n"), std::string::npos);
+    EXPECT_TRUE(call.out.ends_with("balance=42\n"));
+    // Letting the menu time out says goodbye.
+    const Result silent = run(runSimulate, {sample, "--time-scale", "0", "--caller", "T"});
+    EXPECT_NE(silent.out.find("PlayWave Waves/goodbye.wav Type= sync\nHang\n"), std::string::npos);
+}
