@@ -2,6 +2,7 @@
 
 #include "dialplan/context_file.h"
 #include "dialplan/messages.h"
+#include "document/text_util.h"
 #include "document/vocara_doc.h"
 
 #include <algorithm>
@@ -14,12 +15,6 @@ namespace {
 bool isMenu(NodeKind kind)
 {
     return kind == Kind::UserInput || kind == Kind::MultiDTMF;
-}
-
-std::string removeChars(std::string text, std::string_view chars)
-{
-    std::erase_if(text, [&](char c) { return chars.find(c) != std::string_view::npos; });
-    return text;
 }
 
 } // namespace
@@ -68,10 +63,7 @@ std::string AsteriskConfig::value(const NodeData &node, std::string_view key) co
     const int index = m_doc.catalogue().propertyIndex(node.kind, key);
     if (index < 0 || index >= static_cast<int>(node.values.size()))
         return " ";
-    std::string text = node.values[static_cast<size_t>(index)];
-    std::replace(text.begin(), text.end(), '\r', ' ');
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    return text;
+    return oneLine(node.values[static_cast<size_t>(index)]);
 }
 
 std::string AsteriskConfig::converted(const NodeData &node, std::string_view key) const
@@ -98,10 +90,7 @@ std::string AsteriskConfig::label(NodeId id) const
     const NodeData *node = m_doc.node(id);
     if (!node)
         return {};
-    std::string text = removeChars(node->name, "()");
-    std::replace(text.begin(), text.end(), '\r', ' ');
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    return text;
+    return oneLine(removeChars(node->name, "()"));
 }
 
 NodeId AsteriskConfig::firstChild(NodeId id) const

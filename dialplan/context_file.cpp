@@ -1,6 +1,7 @@
 #include "dialplan/context_file.h"
 
 #include "dialplan/messages.h"
+#include "document/text_util.h"
 #include "document/vocara_doc.h"
 
 namespace vocara {
@@ -22,17 +23,6 @@ std::string line(std::string_view text)
 {
     std::string result(text);
     result += CRLF;
-    return result;
-}
-
-// Values become text of a dialplan line: a line break inside one would start a new line.
-std::string oneLine(std::string_view text)
-{
-    std::string result(text);
-    for (char &c : result) {
-        if (c == '\r' || c == '\n')
-            c = ' ';
-    }
     return result;
 }
 

@@ -4,6 +4,7 @@
 #include "dialplan/context_file.h"
 #include "dialplan/messages.h"
 #include "document/flow_format.h"
+#include "document/text_util.h"
 #include "document/vocara_doc.h"
 
 #include <algorithm>
@@ -14,27 +15,6 @@ namespace vocara {
 namespace {
 
 constexpr char DQ = '"';
-
-std::string withoutAll(std::string text, std::string_view part)
-{
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at))
-        text.erase(at, part.size());
-    return text;
-}
-
-std::string withoutChars(std::string text, std::string_view chars)
-{
-    std::erase_if(text, [&](char c) { return chars.find(c) != std::string_view::npos; });
-    return text;
-}
-
-std::string lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
-        return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    });
-    return text;
-}
 
 bool containsAny(std::string_view text, std::string_view chars, size_t from)
 {
@@ -57,7 +37,7 @@ std::int64_t leadingNumber(std::string_view text)
 // "from" after "select" is left as it is.
 std::string castSelectedColumn(const std::string &query)
 {
-    const std::string lowered = lower(query);
+    const std::string lowered = lowerCase(query);
     const size_t select = lowered.find("select");
     const size_t from = lowered.find("from");
     if (select == std::string::npos || from == std::string::npos || from <= select ||
@@ -112,7 +92,7 @@ void AsteriskConfig::writeKindLines(const NodeData &node)
     const DialplanSettings &settings = m_doc.dialplanSettings();
     switch (node.kind) {
     case Kind::PlayWave: {
-        const std::string f = withoutAll(converted(node, "file"), ".wav");
+        const std::string f = removeAll(converted(node, "file"), ".wav");
         std::string path;
         if (f.find("RecordPath") != std::string::npos || f.find("TTSPath") != std::string::npos ||
             f.find('/') != std::string::npos)
@@ -125,7 +105,7 @@ void AsteriskConfig::writeKindLines(const NodeData &node)
         break;
     }
     case Kind::PlayValue:
-        write(skeleton(node) + "SayNumber(" + withoutAll(converted(node, "var"), ".wav") + ",f)",
+        write(skeleton(node) + "SayNumber(" + removeAll(converted(node, "var"), ".wav") + ",f)",
               true);
         break;
     case Kind::TTS: {
@@ -170,7 +150,7 @@ void AsteriskConfig::writeKindLines(const NodeData &node)
                       std::to_string(node.cell.column) + "," + std::to_string(node.cell.row) + ")",
                   false);
         {
-            const std::string wave = withoutAll(value(node, "wavefile"), ".wav");
+            const std::string wave = removeAll(value(node, "wavefile"), ".wav");
             const std::string convertedWave = ConvertReferences(wave);
             write("exten => s,n,Background(" + settings.SoundFilePath +
                       (convertedWave.empty() ? wave : convertedWave) + "|m|context-" +
@@ -197,8 +177,8 @@ void AsteriskConfig::writeKindLines(const NodeData &node)
         write(skeleton(node) + "Set(" + name + "=" + v + ")", true);
         if (name == "lang")
             write("exten => " + m_cursor.extension + ",n," +
-                      (lower(v).find("_a") != std::string::npos ? "Set(LANGUAGE()=Ar)"
-                                                                : "Set(LANGUAGE()=En)"),
+                      (lowerCase(v).find("_a") != std::string::npos ? "Set(LANGUAGE()=Ar)"
+                                                                    : "Set(LANGUAGE()=En)"),
                   false);
         break;
     }
@@ -261,11 +241,11 @@ void AsteriskConfig::writeKindLines(const NodeData &node)
     }
     case Kind::ACCESSFILES: {
         const std::string access = value(node, "AccessType");
-        const std::string operation = withoutAll(value(node, "OperationType"), " File");
+        const std::string operation = removeAll(value(node, "OperationType"), " File");
         std::string head = skeleton(node) + "AGI,QENStar|ACC " + value(node, "FilePath") + " " +
                            operation + " " + access + " ";
-        if (lower(access) == "read")
-            head += withoutChars(converted(node, "TextVar"), "${}");
+        if (lowerCase(access) == "read")
+            head += removeChars(converted(node, "TextVar"), "${}");
         else
             head += DQ + convertedWithoutQuotes(node, "TextVar") + DQ;
         writeSuccessFailure(node, head);
@@ -274,7 +254,7 @@ void AsteriskConfig::writeKindLines(const NodeData &node)
     case Kind::MultiDTMF: {
         writeMenuOpening(node);
         const std::string r = bare(node, "retVar");
-        const std::string wave = withoutAll(value(node, "file"), ".wav");
+        const std::string wave = removeAll(value(node, "file"), ".wav");
         const std::string convertedWave = ConvertReferences(wave);
         const std::string f = convertedWave.empty() ? wave : convertedWave;
         if (f.empty())

@@ -18,15 +18,6 @@ namespace vocara {
 
 namespace {
 
-std::string lowerCase(std::string_view text)
-{
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(), [](unsigned char c) {
-        return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    });
-    return result;
-}
-
 // Indents like the library's printer, but no deeper than a screen is wide: a long flow nests
 // thousands of levels, and full indentation would grow the file with the square of its depth.
 class FlowPrinter : public tinyxml2::XMLPrinter

@@ -11,23 +11,6 @@ namespace {
 // Any four bytes would do; these keep printable text printable (see scramblePassword).
 constexpr std::array<unsigned char, 4> PasswordKey = {0x05, 0x03, 0x07, 0x01};
 
-bool endsWithIgnoringCase(std::string_view text, std::string_view end)
-{
-    return text.size() >= end.size() &&
-           equalsIgnoringCase(text.substr(text.size() - end.size()), end);
-}
-
-bool containsIgnoringCase(std::string_view text, std::string_view part)
-{
-    if (part.size() > text.size())
-        return false;
-    for (size_t i = 0; i + part.size() <= text.size(); ++i) {
-        if (equalsIgnoringCase(text.substr(i, part.size()), part))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 std::string encodeValue(std::string_view key, std::string_view stored)

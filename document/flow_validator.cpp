@@ -11,14 +11,6 @@ namespace vocara {
 
 namespace {
 
-std::string lowerCase(std::string_view text)
-{
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return result;
-}
-
 bool contains(std::string_view text, std::string_view part)
 {
     return text.find(part) != std::string_view::npos;

@@ -4,15 +4,6 @@
 
 namespace vocara {
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    auto lower = [](char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-    };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return lower(x) == lower(y); });
-}
-
 int VariableList::indexOfIgnoringCase(std::string_view name) const
 {
     for (size_t i = 0; i < m_items.size(); ++i) {

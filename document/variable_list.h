@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/text_util.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,7 +39,5 @@ public:
 private:
     std::vector<Variable> m_items;
 };
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b);
 
 } // namespace vocara

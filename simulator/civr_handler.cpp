@@ -1,7 +1,7 @@
 #include "simulator/civr_handler.h"
 
 #include "document/flow_trailer.h"
-#include "document/variable_list.h"
+#include "document/text_util.h"
 #include "document/xml_reader.h"
 #include "platform/clock.h"
 #include "simulator/node_actions.h"

@@ -1,6 +1,6 @@
 #include "simulator/reference_language.h"
 
-#include "document/variable_list.h"
+#include "document/text_util.h"
 #include "simulator/variable_table.h"
 
 #include <algorithm>
@@ -17,13 +17,6 @@ std::string formatted(std::time_t time, const char *format)
     localtime_r(&time, &local);
     char buffer[32];
     return std::string(buffer, std::strftime(buffer, sizeof buffer, format, &local));
-}
-
-std::string replaceAll(std::string text, std::string_view from, std::string_view to)
-{
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
 }
 
 std::int32_t wrap(std::int64_t value)

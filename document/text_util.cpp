@@ -1,0 +1,75 @@
+#include "document/text_util.h"
+
+#include <algorithm>
+
+namespace vocara {
+
+namespace {
+
+char lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+
+} // namespace
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return lower(x) == lower(y); });
+}
+
+bool containsIgnoringCase(std::string_view text, std::string_view part)
+{
+    for (size_t i = 0; i + part.size() <= text.size(); ++i) {
+        if (equalsIgnoringCase(text.substr(i, part.size()), part))
+            return true;
+    }
+    return false;
+}
+
+bool endsWithIgnoringCase(std::string_view text, std::string_view end)
+{
+    return text.size() >= end.size() &&
+           equalsIgnoringCase(text.substr(text.size() - end.size()), end);
+}
+
+std::string lowerCase(std::string_view text)
+{
+    std::string result(text);
+    std::transform(result.begin(), result.end(), result.begin(), lower);
+    return result;
+}
+
+std::string removeAll(std::string text, std::string_view part)
+{
+    if (part.empty())
+        return text;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at))
+        text.erase(at, part.size());
+    return text;
+}
+
+std::string removeChars(std::string text, std::string_view chars)
+{
+    std::erase_if(text, [&](char c) { return chars.find(c) != std::string_view::npos; });
+    return text;
+}
+
+std::string replaceAll(std::string text, std::string_view from, std::string_view to)
+{
+    if (from.empty())
+        return text;
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+std::string oneLine(std::string text)
+{
+    std::replace(text.begin(), text.end(), '\r', ' ');
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return text;
+}
+
+} // namespace vocara

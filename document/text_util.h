@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Small text helpers shared by the flow file, validation, the dialplan and the simulator.
+// Case rules are ASCII: names, keys and keywords of flows are ASCII.
+namespace vocara {
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+bool containsIgnoringCase(std::string_view text, std::string_view part);
+bool endsWithIgnoringCase(std::string_view text, std::string_view end);
+std::string lowerCase(std::string_view text);
+// Every occurrence of `part` taken out.
+std::string removeAll(std::string text, std::string_view part);
+// Every character that is one of `chars` taken out.
+std::string removeChars(std::string text, std::string_view chars);
+std::string replaceAll(std::string text, std::string_view from, std::string_view to);
+// Line breaks become blanks, so that a value cannot start a new line of a text file.
+std::string oneLine(std::string text);
+
+} // namespace vocara
