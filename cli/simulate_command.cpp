@@ -2,40 +2,128 @@
 
 #include "document/flow_format.h"
 #include "document/flow_trailer.h"
+#include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/folders.h"
 #include "simulator/civr_handler.h"
+#include "simulator/civr_handler_thread.h"
+#include "simulator/headless_host.h"
 #include "simulator/node_actions.h"
-#include "simulator/simulator_host.h"
+#include "simulator/play_wave_thread.h"
+#include "simulator/simulator_log.h"
+#include "simulator/simulator_session.h"
 
 #include <cstdlib>
-#include <fstream>
+#include <memory>
 #include <ostream>
+#include <thread>
 #include <vector>
 
 namespace vocara::cli {
 
 namespace {
 
-// Prints each trace label as its node runs, and keeps the log.
-class PrintingHost : public SimulatorHost
+using namespace std::chrono_literals;
+
+// Prints each trace label as its node runs and each message box to standard error.
+class PrintingHost : public HeadlessHost
 {
 public:
-    PrintingHost(std::ostream &out, std::ofstream *log)
-        : m_out(out)
-        , m_log(log)
-    {}
-    void nodeTraced(std::string_view label) override { m_out << label << '\n'; }
-    void log(std::string_view line) override
+    PrintingHost(Clock &clock, SimulatorLog *log, std::ostream &out, std::ostream &err)
+        : HeadlessHost(clock, log)
+        , m_err(err)
     {
-        if (m_log)
-            *m_log << line << '\n' << std::flush;
+        setTraced([&out](std::string_view label) { out << label << '\n' << std::flush; });
     }
+    void message(std::string_view text) override { m_err << text << '\n'; }
 
 private:
-    std::ostream &m_out;
-    std::ofstream *m_log;
+    std::ostream &m_err;
 };
+
+// Waits until the interpreter has handled everything posted to it, or a recording runs
+// (the caller may end it with a key).
+void settle(SimulatorSession &session)
+{
+    while (!session.worker().isIdle() && !session.worker().channel().recording)
+        std::this_thread::sleep_for(2ms);
+}
+
+// The scripted caller: each token answers the next wait for input. A key is pressed once the
+// synchronous prompts before it have played (the window would drop it earlier) and always in
+// time; the input timer runs out only where the script says "T".
+class ScriptedCaller
+{
+public:
+    ScriptedCaller(SimulatorSession &session, PrintingHost &host)
+        : m_session(session)
+        , m_host(host)
+    {
+        host.setTimerExpired([this] {
+            if (m_timeOutAllowed)
+                m_session.timerExpired();
+            else
+                m_timerMissed = true;
+        });
+    }
+    ~ScriptedCaller() { m_host.setTimerExpired({}); }
+    ScriptedCaller(const ScriptedCaller &) = delete;
+    ScriptedCaller &operator=(const ScriptedCaller &) = delete;
+
+    void call(const std::vector<std::string> &caller);
+
+private:
+    void waitForTimeOut();
+
+    SimulatorSession &m_session;
+    PrintingHost &m_host;
+    std::atomic<bool> m_timeOutAllowed{false};
+    std::atomic<bool> m_timerMissed{false};
+};
+
+void ScriptedCaller::waitForTimeOut()
+{
+    SimulatorSession &session = m_session;
+    CIVRHandlerThread &worker = session.worker();
+    CPlayWaveThread &waves = worker.handler().waves();
+    const unsigned before = session.timerEvents();
+    m_timeOutAllowed = true;
+    // A wait whose timer never starts (speech input) times out as soon as it is quiet.
+    int quiet = 0;
+    while (session.timerEvents() == before && session.runFlag()) {
+        if (m_timerMissed.exchange(false))
+            session.timerExpired();
+        quiet = waves.IsBusy() || m_host.timerArmed() || worker.channel().recording ? 0 : quiet + 1;
+        if (quiet > 100)
+            session.timerExpired();
+        std::this_thread::sleep_for(2ms);
+    }
+    m_timeOutAllowed = false;
+}
+
+void ScriptedCaller::call(const std::vector<std::string> &caller)
+{
+    SimulatorSession &session = m_session;
+    CIVRHandlerThread &worker = session.worker();
+    CPlayWaveThread &waves = worker.handler().waves();
+    for (const std::string &token : caller) {
+        settle(session);
+        if (!worker.channel().recording && !worker.handler().isRunning())
+            return;
+        if (token == "T") {
+            waitForTimeOut();
+            continue;
+        }
+        m_timerMissed = false;
+        while (waves.SynchronousPending() && session.runFlag())
+            std::this_thread::sleep_for(2ms);
+        if (session.pressKey(token) == KeypadOutcome::StopRecording) {
+            while (worker.channel().recording)
+                std::this_thread::sleep_for(2ms);
+        }
+    }
+    settle(session);
+}
 
 } // namespace
 
@@ -95,37 +183,39 @@ int runSimulate(std::span<const std::string> args, std::ostream &out, std::ostre
         }
         flowPath = extracted.string();
     }
-    std::ofstream log;
+    std::unique_ptr<SimulatorLog> log;
     if (!logPath.empty())
-        log.open(logPath, std::ios::app);
-    PrintingHost host(out, logPath.empty() ? nullptr : &log);
-    UnavailableActions actions([&host](std::string_view line) { host.log(line); });
+        log = std::make_unique<SimulatorLog>(logPath);
     Clock clock(scale);
-    std::atomic<bool> active{true};
-    CIVRHandler handler(host, actions, clock, active);
+    PrintingHost host(clock, log.get(), out, err);
+    std::unique_ptr<AudioDevice> audio =
+        openAudioDevice(clock, [&host](std::string_view line) { host.log(line); });
+    UnavailableActions actions([&host](std::string_view line) { host.log(line); });
+    SimulatorSession session(host, actions, clock, *audio, installFolder());
+    ScriptedCaller scripted(session, host);
+    CIVRHandler &handler = session.worker().handler();
     handler.setSpeed(speed);
-    const std::filesystem::path folder = std::filesystem::path(file).parent_path();
-    const bool loaded = handler.StartIVR(flowPath, folder.string() + "/");
-    if (!extracted.empty())
-        std::filesystem::remove(extracted);
+    const std::filesystem::path folder = std::filesystem::absolute(file).parent_path();
+    session.start(flowPath, folder.string() + "/");
+    settle(session);
+    const bool loaded = handler.isRunning() || host.runEndedOnce();
     if (!loaded) {
+        if (!extracted.empty())
+            std::filesystem::remove(extracted);
         err << "Invalid QEN IVR File\n";
         return ExitFound;
     }
-    // The caller answers each wait with the next key of the script, or lets it time out; when
-    // the script runs out the caller hangs up.
-    for (const std::string &token : caller) {
-        if (!handler.isRunning())
-            break;
-        if (token == "T")
-            handler.OnDTMFTimerExpired();
-        else
-            handler.OnDTMFDetected(token);
+    scripted.call(caller);
+    // When the script runs out the caller hangs up.
+    if (handler.isRunning()) {
+        session.stop();
+        settle(session);
     }
-    if (handler.isRunning())
-        handler.EndIVR();
     for (const auto &[name, value] : handler.finalVariables().items())
         out << name << '=' << value << '\n';
+    session.close();
+    if (!extracted.empty())
+        std::filesystem::remove(extracted);
     return ExitOk;
 }
 

@@ -84,6 +84,12 @@ inline constexpr std::string_view NoReturnVariable =
 inline constexpr std::string_view MustCheckFile = "Must Be Check File";
 inline constexpr std::string_view MustCheckMessage = "Must Be Check Message";
 
+// The simulator's caller side.
+inline constexpr std::string_view RecordFolderFailed =
+    "Error Creating Dir. %s , please manually create it";
+inline constexpr std::string_view RecordFailed = "Error Recording to ";
+inline constexpr std::string_view NotImplementedYet = "Not Implemented Yet !!";
+
 // A message pattern with each "%s" or "%d", in order, replaced by the next value.
 inline std::string fillIn(std::string_view pattern, std::initializer_list<std::string_view> values)
 {

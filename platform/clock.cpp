@@ -44,6 +44,12 @@ void Clock::interrupt()
     m_wake.notify_all();
 }
 
+bool Clock::interrupted() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_interrupted;
+}
+
 void Clock::resume()
 {
     std::lock_guard lock(m_mutex);

@@ -23,6 +23,8 @@ public:
     // Wakes every sleeper now, and every later one until resume().
     void interrupt();
     void resume();
+    // True between interrupt() and resume().
+    bool interrupted() const;
 
 private:
     mutable std::mutex m_mutex;

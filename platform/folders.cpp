@@ -51,6 +51,21 @@ std::filesystem::path userFolder()
     return resolve("VOCARA_USER_DIR", "XDG_DATA_HOME", ".local/share", "vocara");
 }
 
+std::filesystem::path installFolder()
+{
+    if (std::filesystem::path home = fromEnvironment("VOCARA_HOME"); !home.empty())
+        return home;
+    std::error_code error;
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        // bin/vocara or cli/vocara-cli in the build tree: both sit one level below the prefix.
+        std::filesystem::path share = executable.parent_path().parent_path() / "share/vocara";
+        if (std::filesystem::is_directory(share, error))
+            return share;
+    }
+    return std::filesystem::current_path(error);
+}
+
 std::filesystem::path registryFolder()
 {
     return resolve("VOCARA_REGISTRY_DIR", "XDG_CONFIG_HOME", ".config", "vocara/registry");

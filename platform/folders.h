@@ -13,4 +13,9 @@ std::filesystem::path userFolder();
 // $XDG_CONFIG_HOME/vocara/registry, else ~/.config/vocara/registry.
 std::filesystem::path registryFolder();
 
+// Where the read-only assets live (DTMF tones, language prompts, samples): VOCARA_HOME, else the
+// share/vocara folder beside the executable's prefix (the build tree or an installation), else
+// the current folder.
+std::filesystem::path installFolder();
+
 } // namespace vocara

@@ -1,11 +1,16 @@
 #include "simulator/civr_handler.h"
 
 #include "document/flow_trailer.h"
+#include "document/messages.h"
 #include "document/text_util.h"
 #include "document/xml_reader.h"
+#include "platform/audio.h"
 #include "platform/clock.h"
+#include "simulator/abstract_channel.h"
 #include "simulator/node_actions.h"
+#include "simulator/play_wave_thread.h"
 #include "simulator/reference_language.h"
+#include "simulator/signal_sounds.h"
 #include "simulator/simulator_host.h"
 
 #include <tinyxml2.h>
@@ -32,14 +37,29 @@ std::string trimmed(std::string_view text)
     return std::string(text.substr(first, last - first + 1));
 }
 
+// Flow files keep the names of files as written on Windows.
+std::string slashes(std::string path)
+{
+    for (char &c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+
 } // namespace
 
 CIVRHandler::CIVRHandler(SimulatorHost &host, NodeActions &actions, Clock &clock,
-                         std::atomic<bool> &runActive)
+                         std::atomic<bool> &runActive, AbstractChannel &channel, AudioDevice &audio,
+                         std::filesystem::path installFolder)
     : m_host(host)
     , m_actions(actions)
     , m_clock(clock)
     , m_runActive(runActive)
+    , m_channel(channel)
+    , m_audio(audio)
+    , m_installFolder(std::move(installFolder))
+    , m_waves(std::make_unique<CPlayWaveThread>(audio, host))
+    , m_sounds(std::make_unique<SignalSounds>(audio, m_installFolder))
 {}
 
 CIVRHandler::~CIVRHandler() = default;
@@ -67,7 +87,7 @@ void CIVRHandler::setVariable(std::string_view name, std::string_view value)
 
 bool CIVRHandler::StartIVR(const std::string &path, const std::string &folder)
 {
-    m_actions.playWave("DTMF/start.wav", false);
+    m_sounds->play(SignalSounds::Start, false);
     m_folder = folder;
     auto document = std::make_unique<tinyxml2::XMLDocument>();
     const std::optional<std::string> text = readWholeFile(path);
@@ -99,9 +119,10 @@ bool CIVRHandler::StartIVR(const std::string &path, const std::string &folder)
 
 void CIVRHandler::EndIVR()
 {
-    m_actions.playWave("DTMF/Stop.wav", false);
+    m_sounds->play(SignalSounds::Stop, false);
     if (!m_document)
         return;
+    endInput();
     m_waiting = nullptr;
     m_document.reset();
     m_finalVariables = m_variables;
@@ -216,8 +237,7 @@ void CIVRHandler::ProcessNode(const Element *parent)
             return;
         }
         m_clock.sleepFor(std::chrono::milliseconds(100));
-        while (m_actions.synchronousWavePlaying() && m_runActive)
-            m_clock.sleepFor(std::chrono::milliseconds(10));
+        m_waves->WaitWhile(&CPlayWaveThread::SynchronousPending, [this] { return givingUp(); });
         m_cursor = m_trace.firstChild(m_cursor);
         const Element *node = parent->FirstChildElement();
         if (!node) {
@@ -274,7 +294,7 @@ bool CIVRHandler::ExecuteNode(const Element *&node)
     const bool synchronous = attribute(n, "type") != "async";
     std::string result;
     if (is(n, "PlayWave")) {
-        m_actions.playWave(subst(n, "file"), synchronous);
+        DoPlayWave(subst(n, "file"), synchronous, true);
     } else if (is(n, "PlayValue")) {
         m_actions.playValue(subst(n, "var"), synchronous, attribute(n, "digits") == "true");
     } else if (is(n, "BranchIf")) {
@@ -302,10 +322,10 @@ bool CIVRHandler::ExecuteNode(const Element *&node)
     } else if (is(n, "Transfer") || is(n, "TransferPBX")) {
         m_branchLabel = "Fail"; // transfers are not simulated
     } else if (is(n, "Hang")) {
-        m_host.log("CIVRHandler::DoHang>> DoHang");
-        m_runActive = false;
-        EndIVR();
+        DoHang();
         return false;
+    } else if (is(n, "Record")) {
+        DoRecord(n);
     } else if (is(n, "Run")) {
         m_actions.runProgram(subst(n, "cmd"), subst(n, "params"));
     } else if (is(n, "SendMail")) {
@@ -319,7 +339,7 @@ bool CIVRHandler::ExecuteNode(const Element *&node)
     } else if (is(n, "UserInput")) {
         m_waiting = nullptr;
         if (n.Attribute("wavefile"))
-            m_actions.playWave(subst(n, "wavefile"), false);
+            DoPlayWave(subst(n, "wavefile"), false, true);
         DoUserInput(n);
         return false; // waits for the caller
     } else if (is(n, "MultiDTMF")) {
@@ -348,6 +368,7 @@ bool CIVRHandler::ExecuteNode(const Element *&node)
     } else if (is(n, "Wait")) {
         const std::string seconds = subst(n, "second");
         m_host.log("CIVRHandler::DoWait>> Seconds = " + seconds);
+        // Seconds as 64-bit milliseconds; closing the window cuts the pause short.
         m_clock.sleepFor(std::chrono::seconds(std::max(0, leadingInteger(seconds))));
         m_host.log("CIVRHandler::DoWait>> Finish waiting");
     } else if (is(n, "SendDTMF")) {
@@ -355,11 +376,11 @@ bool CIVRHandler::ExecuteNode(const Element *&node)
         const std::string time = attribute(n, "time");
         m_host.log("CIVRHandler::DoSendDTMF>> DTMFs = " + digits + ",Time betwwen DTMFs=" + time);
         if (attribute(n, "flash") != "0") {
-            m_actions.playWave("DTMF/digit_star.wav", false);
+            m_sounds->play(SignalSounds::Flash, false);
         } else {
             const int interval = std::max(1, leadingInteger(time));
             for (size_t i = 0; i < digits.size() && m_runActive; ++i) {
-                m_actions.playWave("DTMF/digit_0.wav", false);
+                m_sounds->play(SignalSounds::SentTone, false);
                 m_clock.sleepFor(std::chrono::seconds(interval));
             }
         }
@@ -390,7 +411,140 @@ void CIVRHandler::waitForInput(const Element &node)
     m_returnVariable = StripDollar(attribute(node, "retVar"));
     const int seconds = leadingInteger(attribute(node, "timeOut"));
     m_clock.sleepFor(std::chrono::milliseconds(100));
-    m_host.startInputTimer(seconds);
+    // A prompt still queued counts as playing: the time runs from the prompt's end.
+    m_waves->HandOverTimeout(seconds);
+}
+
+void CIVRHandler::endInput()
+{
+    m_waves->DropPendingTimeout();
+}
+
+bool CIVRHandler::givingUp() const
+{
+    return !m_runActive || m_clock.interrupted();
+}
+
+void CIVRHandler::DoPlayWave(const std::string &file, bool synchronous, bool showInTrace)
+{
+    const std::string name = slashes(file);
+    const std::string lower = lowerCase(name);
+    const size_t samples = lower.find("samples");
+    const size_t waves = lower.find("waves");
+    std::filesystem::path path;
+    if (samples != std::string::npos && samples > 0 && waves != std::string::npos && waves > 0)
+        path = m_installFolder.string() + "/" + name; // the sample flows shipped with the program
+    else if (std::filesystem::path(name).is_absolute())
+        path = name; // chosen with the file dialog
+    else
+        path = m_folder + name;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        const std::string text = Msg::fillIn(Msg::FileNotFound, {path.lexically_normal().string()});
+        m_host.log(text);
+        m_host.message(text);
+        return;
+    }
+    m_waves->Queue({path.lexically_normal().string(), showInTrace ? m_cursor : TraceTree::NoItem,
+                    synchronous});
+    m_host.log("CIVRHandler::DoPlayWave>> Added to PlayList Wav " + file);
+}
+
+void CIVRHandler::DoHang()
+{
+    m_host.log("CIVRHandler::DoHang>> DoHang");
+    if (!m_waves->LastRequestSynchronous())
+        m_host.log("CIVRHandler::DoHang>> DoHang: Current File Is not Sync");
+    else
+        m_waves->WaitWhile(&CPlayWaveThread::SynchronousPending, [this] { return givingUp(); });
+    m_runActive = false;
+    m_waves->Accept(false);
+    EndIVR();
+}
+
+void CIVRHandler::DoRecord(const Element &node)
+{
+    const std::string keys = subst(node, "key");
+    m_host.log("CIVRHandler::DoHang>>\t\tTerminate Key Sequence:" + keys);
+    std::string folder = slashes(subst(node, "RecordPath"));
+    const size_t first = folder.find_first_not_of('/');
+    folder = first == std::string::npos ? std::string() : folder.substr(first);
+    while (!folder.empty() && folder.back() == '/')
+        folder.pop_back();
+    m_allowed = keys;
+    m_channel.setAllowedKeys(keys);
+    m_keyLimit = 1;
+    m_collected.clear();
+    m_returnVariable.clear();
+    m_waiting = &node;
+    m_inputItem = m_cursor;
+    const int seconds = leadingInteger(attribute(node, "timeOut"));
+
+    std::string directory = m_folder + folder;
+    while (directory.size() > 1 && directory.back() == '/')
+        directory.pop_back();
+    std::error_code error;
+    if (!std::filesystem::is_directory(directory, error)) {
+        std::filesystem::create_directories(directory, error);
+        if (error)
+            m_host.message(Msg::fillIn(Msg::RecordFolderFailed, {directory}));
+    }
+    m_waves->WaitWhile(&CPlayWaveThread::IsBusy, [this] { return givingUp(); });
+    m_clock.sleepFor(std::chrono::milliseconds(50));
+    m_waves->WaitWhile(&CPlayWaveThread::IsBusy, [this] { return givingUp(); });
+
+    if (m_trace.valid(m_cursor)) {
+        m_trace.item(m_cursor).highlighted = true;
+        m_host.traceChanged(m_trace, m_cursor);
+    }
+    const std::string name = subst(node, "var");
+    const std::string path = directory + "/" + name;
+    // The name comes from the caller's side of the flow: it may not climb out of the folder.
+    const bool confined = !name.empty() && name.find('/') == std::string::npos &&
+                          name.find('\\') == std::string::npos && name != "." && name != "..";
+    if (!confined || !RecordWAVEFile(seconds, path))
+        m_host.message(std::string(Msg::RecordFailed) + path);
+    if (m_trace.valid(m_cursor)) {
+        m_trace.item(m_cursor).highlighted = false;
+        m_host.traceChanged(m_trace, m_cursor);
+    }
+}
+
+bool CIVRHandler::RecordWAVEFile(int seconds, const std::filesystem::path &path)
+{
+    const std::chrono::milliseconds limit =
+        seconds < 1
+            ? std::chrono::milliseconds(LongestRecording)
+            : std::min<std::chrono::milliseconds>(std::chrono::seconds(seconds), LongestRecording);
+    m_channel.recording = true;
+    const AudioResult result =
+        m_audio.record(path, limit, [this] { return m_runActive && !m_clock.interrupted(); });
+    // A terminate key clears the run flag to end the recording; a Stop also refuses prompts,
+    // and then the run stays stopped.
+    if (m_waves->IsAccepting() && m_channel.active)
+        m_runActive = true;
+    m_channel.recording = false;
+    if (!result.ok) {
+        switch (result.stage) {
+        case AudioStage::Open:
+            m_host.log(
+                "CIVRHandler::RecordWAVEFile>> Error Opening the audio device and returning ERROR");
+            break;
+        case AudioStage::Run:
+            m_host.log("CIVRHandler::RecordWAVEFile>> Error Recording on the audio device and "
+                       "returning ERROR");
+            break;
+        case AudioStage::Save:
+            m_host.log(
+                "CIVRHandler::RecordWAVEFile>> Error Saving the audio device and returning ERROR");
+            break;
+        }
+        m_host.log("CIVRHandler::RecordWAVEFile>> " + result.error);
+        return false;
+    }
+    m_host.log("CIVRHandler::RecordWAVEFile>> Successfully Saving the wave file to the specified "
+               "location");
+    return true;
 }
 
 void CIVRHandler::DoUserInput(const Element &node)
@@ -399,11 +553,12 @@ void CIVRHandler::DoUserInput(const Element &node)
     if (attribute(node, "dtmf") == "1") {
         m_keyLimit = leadingInteger(subst(node, "numKeys"));
         m_allowed = subst(node, "allowed");
+        m_channel.setAllowedKeys(m_allowed);
         m_delimiter = subst(node, "delimitter");
         m_collected.clear();
     }
     if (attribute(node, "asr") == "1") {
-        m_host.message("Not Implemented Yet !!");
+        m_host.message(Msg::NotImplementedYet);
         return;
     }
     waitForInput(node);
@@ -412,7 +567,7 @@ void CIVRHandler::DoUserInput(const Element &node)
 void CIVRHandler::DoUserMultiInput(const Element &node)
 {
     m_host.log("CIVRHandler::DoUserMultiInput>> TimeOut = " + subst(node, "timeOut"));
-    m_actions.playWave(subst(node, "file"), true);
+    DoPlayWave(subst(node, "file"), true, false);
     m_collected.clear();
     m_delimiter = "#";
     waitForInput(node);
@@ -448,8 +603,12 @@ void CIVRHandler::OnDTMFDetected(const std::string &key)
         return;
     }
     m_host.log("CIVRHandler::OnDTMFDetected>> chDTMFBuffer = " + key);
+    if (!m_channel.active)
+        return;
     const Element *waiting = m_waiting;
     if (key.empty() || m_allowed.find(key) == std::string::npos) {
+        if (m_channel.recording)
+            return;
         returnToInputItem();
         const Element *error = FindBranch(waiting, "Error");
         if (!error) {
@@ -458,12 +617,15 @@ void CIVRHandler::OnDTMFDetected(const std::string &key)
             return; // the key is ignored; the input goes on
         }
         m_waiting = nullptr;
+        endInput();
         if (error->FirstChildElement())
             ProcessNode(error);
         else
             EndIVR();
         return;
     }
+    m_waves->ClearQueue();
+    m_channel.recording = false;
     const bool delimiter = equalsIgnoringCase(key, m_delimiter);
     if (!delimiter || m_keyLimit == 1)
         m_collected += key;
@@ -479,6 +641,7 @@ void CIVRHandler::OnDTMFDetected(const std::string &key)
     m_collected.clear();
     returnToInputItem();
     m_waiting = nullptr;
+    endInput();
     const Element *next = FindBranch(waiting, digits);
     if (!next)
         next = FindBranch(waiting, "EndKeys");
@@ -490,6 +653,10 @@ void CIVRHandler::OnDTMFDetected(const std::string &key)
 void CIVRHandler::OnMultiDTMFDetected(const std::string &key)
 {
     m_host.log("CIVRHandler::OnMultiDTMFDetected>> chDTMFBuffer = " + key);
+    if (!m_channel.active)
+        return;
+    m_waves->ClearQueue();
+    m_channel.recording = false;
     if (!equalsIgnoringCase(key, m_delimiter)) {
         m_collected += key;
         return;
@@ -502,6 +669,7 @@ void CIVRHandler::OnMultiDTMFDetected(const std::string &key)
     returnToInputItem();
     const Element *waiting = m_waiting;
     m_waiting = nullptr;
+    endInput();
     const Element *next = FindBranch(waiting, "Success");
     ProcessNode(next ? next : waiting);
 }
@@ -510,6 +678,14 @@ void CIVRHandler::OnDTMFTimerExpired()
 {
     if (!m_runActive || !m_document)
         return;
+    m_waves->ClearQueue();
+    if (m_channel.recording) {
+        m_host.log("CIVRHandler::OnDTMFTimerExpired>> TimeOut Expired On the Channel");
+        m_channel.recording = false;
+        returnToInputItem();
+        ProcessNode(m_waiting);
+        return;
+    }
     if (!m_waiting) {
         EndIVR();
         return;
@@ -517,6 +693,7 @@ void CIVRHandler::OnDTMFTimerExpired()
     returnToInputItem();
     const Element *waiting = m_waiting;
     m_waiting = nullptr;
+    endInput();
     const Element *branch = FindBranch(
         waiting, std::string_view(waiting->Name()) == "MultiDTMF" ? "TimeOutRead" : "TimeOut");
     if (branch && branch->FirstChildElement())

@@ -4,6 +4,8 @@
 #include "simulator/variable_table.h"
 
 #include <atomic>
+#include <chrono>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -14,8 +16,12 @@ class XMLElement;
 
 namespace vocara {
 
+struct AbstractChannel;
+class AudioDevice;
 class Clock;
+class CPlayWaveThread;
 class NodeActions;
+class SignalSounds;
 class SimulatorHost;
 
 // Runs one saved flow against a simulated caller: walks the flow's elements node by node,
@@ -25,9 +31,13 @@ class CIVRHandler
 public:
     // At most this many cross links are followed in a row without a node running between.
     static constexpr int MaxCrossLinkHops = 64;
+    // A recording without a limit of its own stops after this long.
+    static constexpr std::chrono::seconds LongestRecording{3600};
 
+    // `installFolder` holds the signalling sounds and the sample prompts.
     CIVRHandler(SimulatorHost &host, NodeActions &actions, Clock &clock,
-                std::atomic<bool> &runActive);
+                std::atomic<bool> &runActive, AbstractChannel &channel, AudioDevice &audio,
+                std::filesystem::path installFolder);
     ~CIVRHandler();
 
     // False when the flow cannot be loaded; nothing runs then.
@@ -46,6 +56,15 @@ public:
     const tinyxml2::XMLElement *FindBranch(const tinyxml2::XMLElement *node,
                                            std::string_view label);
     const tinyxml2::XMLElement *waitingNode() const { return m_waiting; }
+
+    // Queues a prompt: `file` is resolved against the flow folder (or the install folder for
+    // the shipped samples); a file that is not there is reported and skipped.
+    void DoPlayWave(const std::string &file, bool synchronous, bool showInTrace);
+    void DoHang();
+    // Records the caller into `path` for at most `seconds` (below 1: the longest recording).
+    bool RecordWAVEFile(int seconds, const std::filesystem::path &path);
+    CPlayWaveThread &waves() { return *m_waves; }
+    SignalSounds &sounds() { return *m_sounds; }
 
     std::string Substitute(std::string_view text) const;
     std::string traceLabel(const tinyxml2::XMLElement &node) const;
@@ -69,6 +88,9 @@ private:
     void DoUserInput(const tinyxml2::XMLElement &node);
     void DoUserMultiInput(const tinyxml2::XMLElement &node);
     void waitForInput(const tinyxml2::XMLElement &node);
+    void DoRecord(const tinyxml2::XMLElement &node);
+    void endInput();
+    bool givingUp() const;
     void returnToInputItem();
     void setBold(int item, bool bold);
     std::string attribute(const tinyxml2::XMLElement &node, const char *name) const;
@@ -79,6 +101,11 @@ private:
     NodeActions &m_actions;
     Clock &m_clock;
     std::atomic<bool> &m_runActive;
+    AbstractChannel &m_channel;
+    AudioDevice &m_audio;
+    std::filesystem::path m_installFolder;
+    std::unique_ptr<CPlayWaveThread> m_waves;
+    std::unique_ptr<SignalSounds> m_sounds;
     std::unique_ptr<tinyxml2::XMLDocument> m_document;
     std::string m_folder;
     VariableTable m_variables;

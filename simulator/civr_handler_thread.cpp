@@ -7,10 +7,12 @@
 namespace vocara {
 
 CIVRHandlerThread::CIVRHandlerThread(SimulatorHost &host, NodeActions &actions, Clock &clock,
-                                     std::atomic<bool> &runActive)
+                                     std::atomic<bool> &runActive, AudioDevice &audio,
+                                     const std::filesystem::path &installFolder)
     : m_host(host)
     , m_clock(clock)
-    , m_handler(std::make_unique<CIVRHandler>(host, actions, clock, runActive))
+    , m_handler(std::make_unique<CIVRHandler>(host, actions, clock, runActive, m_channel, audio,
+                                              installFolder))
 {
     m_thread = std::thread([this] { run(); });
 }
@@ -45,6 +47,12 @@ void CIVRHandlerThread::waitUntilIdle()
 {
     std::unique_lock lock(m_mutex);
     m_idle.wait(lock, [this] { return m_exit || (m_queue.empty() && !m_busy); });
+}
+
+bool CIVRHandlerThread::isIdle()
+{
+    std::lock_guard lock(m_mutex);
+    return m_exit || (m_queue.empty() && !m_busy);
 }
 
 void CIVRHandlerThread::run()

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "simulator/abstract_channel.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -10,6 +13,7 @@
 
 namespace vocara {
 
+class AudioDevice;
 class CIVRHandler;
 class Clock;
 class NodeActions;
@@ -30,21 +34,14 @@ struct SimulatorEvent
     std::string second; // the folder of a start, the key of a DTMF event
 };
 
-// What the interpreter, the wave worker and the window share about the call.
-struct AbstractChannel
-{
-    std::atomic<bool> active{false};
-    std::atomic<bool> recording{false};
-    std::string callerId = "000";
-};
-
 // The interpreter's own thread: it takes the window's events in order and runs them. Closing
 // stops it between two events (a pause in progress is cut short) and joins it.
 class CIVRHandlerThread
 {
 public:
     CIVRHandlerThread(SimulatorHost &host, NodeActions &actions, Clock &clock,
-                      std::atomic<bool> &runActive);
+                      std::atomic<bool> &runActive, AudioDevice &audio,
+                      const std::filesystem::path &installFolder);
     ~CIVRHandlerThread();
     CIVRHandlerThread(const CIVRHandlerThread &) = delete;
     CIVRHandlerThread &operator=(const CIVRHandlerThread &) = delete;
@@ -54,6 +51,8 @@ public:
     void close();
     // Blocks until every posted event has been handled (tests and the command line).
     void waitUntilIdle();
+    // Nothing posted is left to handle (the interpreter waits for the caller, or no run is on).
+    bool isIdle();
 
     CIVRHandler &handler() { return *m_handler; }
     AbstractChannel &channel() { return m_channel; }

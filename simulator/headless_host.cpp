@@ -44,6 +44,7 @@ void HeadlessHost::stopTimerThread()
     {
         std::lock_guard lock(m_mutex);
         ++m_timerGeneration;
+        m_armed = false;
     }
     m_timerWake.notify_all();
     if (m_timer.joinable() && m_timer.get_id() != std::this_thread::get_id())
@@ -55,16 +56,25 @@ void HeadlessHost::startInputTimer(int seconds)
     stopTimerThread();
     std::unique_lock lock(m_mutex);
     const unsigned generation = ++m_timerGeneration;
+    m_armed = true;
     const auto deadline =
         std::chrono::steady_clock::now() + m_clock.scaled(std::chrono::seconds(seconds));
     m_timer = std::thread([this, generation, deadline] {
         std::unique_lock timerLock(m_mutex);
         const bool cancelled = m_timerWake.wait_until(
             timerLock, deadline, [&] { return m_timerGeneration != generation; });
+        if (!cancelled)
+            m_armed = false;
         timerLock.unlock();
         if (!cancelled && m_expired)
             m_expired();
     });
+}
+
+bool HeadlessHost::timerArmed() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_armed;
 }
 
 void HeadlessHost::stopInputTimer()

@@ -34,6 +34,8 @@ public:
     void stopInputTimer() override;
 
     bool runEndedOnce() const;
+    // The input timer runs.
+    bool timerArmed() const;
 
 private:
     void stopTimerThread();
@@ -47,6 +49,7 @@ private:
     std::thread m_timer;
     unsigned m_timerGeneration = 0;
     bool m_ended = false;
+    bool m_armed = false;
 };
 
 } // namespace vocara

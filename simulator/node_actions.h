@@ -6,15 +6,14 @@
 
 namespace vocara {
 
-// The side effects of action nodes: sound, speech, databases, mail, fax, the registry, files,
-// TCP and programs. Each returns whether it worked; the interpreter turns that into the
+// The side effects of action nodes: spoken values, speech, databases, mail, fax, the registry,
+// files, TCP and programs. Each returns whether it worked; the interpreter turns that into the
 // node's branch label.
 class NodeActions
 {
 public:
     virtual ~NodeActions() = default;
 
-    virtual void playWave(std::string_view file, bool synchronous) = 0;
     virtual void playValue(std::string_view value, bool synchronous, bool wholeNumber) = 0;
     virtual bool speak(std::string_view text, std::string_view engine, bool synchronous) = 0;
     virtual bool runProgram(std::string_view command, std::string_view parameters) = 0;
@@ -30,8 +29,6 @@ public:
                             std::string_view text, std::string &result) = 0;
     virtual bool connect(std::string_view address, std::string_view port, bool sendFile,
                          std::string_view file, bool sendMessage, std::string_view message) = 0;
-    // True while a prompt queued as synchronous still plays.
-    virtual bool synchronousWavePlaying() const = 0;
 };
 
 // Every action fails and says so in the log: what runs before those parts of the simulator exist.
@@ -43,7 +40,6 @@ public:
         : m_log(std::move(log))
     {}
 
-    void playWave(std::string_view, bool) override { say("playing waves"); }
     void playValue(std::string_view, bool, bool) override { say("speaking values"); }
     bool speak(std::string_view, std::string_view, bool) override { return say("speech"); }
     bool runProgram(std::string_view, std::string_view) override { return say("programs"); }
@@ -71,7 +67,6 @@ public:
     {
         return say("connections");
     }
-    bool synchronousWavePlaying() const override { return false; }
 
 private:
     bool say(std::string_view what)

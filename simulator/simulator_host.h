@@ -28,6 +28,9 @@ public:
     // The one-shot input timer: when it runs out the window posts WM_IVR_TIMER_EVENT.
     virtual void startInputTimer(int /*seconds*/) {}
     virtual void stopInputTimer() {}
+    // A queued prompt starts or stops playing: its trace item is drawn bold meanwhile. Called on
+    // the wave worker's thread.
+    virtual void promptShown(int /*item*/, bool /*playing*/) {}
 };
 
 } // namespace vocara

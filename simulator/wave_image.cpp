@@ -1,7 +1,11 @@
 #include "simulator/wave_image.h"
 
 #include "document/flow_trailer.h"
+#include "document/text_util.h"
 #include "platform/atomic_file.h"
+#include "platform/spawn.h"
+
+#include <cstdio>
 
 namespace vocara {
 
@@ -158,6 +162,30 @@ std::string serializeWave(const WaveImage &wave)
 bool SaveWave(const WaveImage &wave, const std::filesystem::path &path, std::string *error)
 {
     return writeFileAtomically(path, serializeWave(wave), error);
+}
+
+} // namespace vocara
+
+namespace vocara {
+
+std::string ConvertWave(const std::filesystem::path &input, const std::filesystem::path &output,
+                        int sampleRate, double volume, int channels)
+{
+    // The volume is an input option for sox and must be written in the C locale.
+    char factor[32];
+    std::snprintf(factor, sizeof factor, "%.6f", volume);
+    for (char *c = factor; *c; ++c)
+        if (*c == ',')
+            *c = '.';
+    const ProgramResult result =
+        runAndWait({"sox", "-v", factor, input.string(), "-r", std::to_string(sampleRate), "-e",
+                    "a-law", "-b", "8", "-c", std::to_string(channels), output.string()});
+    if (result.succeeded())
+        return {};
+    std::string why = oneLine(result.errorOutput);
+    if (why.empty())
+        why = "sox ended with status " + std::to_string(result.exitStatus);
+    return why;
 }
 
 } // namespace vocara

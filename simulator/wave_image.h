@@ -40,3 +40,12 @@ bool SaveWave(const WaveImage &wave, const std::filesystem::path &path,
               std::string *error = nullptr);
 
 } // namespace vocara
+
+namespace vocara {
+
+// Converts a wave with the sox program to 8-bit A-law at `sampleRate` with `channels`
+// channels, its volume multiplied by `volume`. Empty on success, else why it failed.
+std::string ConvertWave(const std::filesystem::path &input, const std::filesystem::path &output,
+                        int sampleRate, double volume, int channels);
+
+} // namespace vocara

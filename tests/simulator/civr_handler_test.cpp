@@ -1,6 +1,8 @@
 #include "document/recording_dialogs.h"
 #include "document/vocara_doc.h"
+#include "platform/audio.h"
 #include "platform/clock.h"
+#include "simulator/abstract_channel.h"
 #include "simulator/civr_handler.h"
 #include "simulator/node_actions.h"
 #include "simulator/simulator_host.h"
@@ -32,6 +34,7 @@ protected:
     // Runs a flow text; the run ends or waits before this returns.
     void run(const std::string &flow)
     {
+        channel.active = true;
         test::writeText(temp / "flow.qfl", flow);
         ASSERT_TRUE(handler.StartIVR((temp / "flow.qfl").string(), temp.path().string() + "/"));
     }
@@ -40,8 +43,10 @@ protected:
     RecordingHost host;
     UnavailableActions actions;
     Clock clock{0.0};
+    std::unique_ptr<AudioDevice> audio = makeNullAudioDevice(clock);
     std::atomic<bool> active{true};
-    CIVRHandler handler{host, actions, clock, active};
+    AbstractChannel channel;
+    CIVRHandler handler{host, actions, clock, active, channel, *audio, temp.path()};
 };
 
 std::string flowWith(const std::string &tree, const std::string &variables = "")

@@ -1,3 +1,4 @@
+#include "platform/audio.h"
 #include "platform/clock.h"
 #include "simulator/civr_handler.h"
 #include "simulator/civr_handler_thread.h"
@@ -52,8 +53,9 @@ protected:
     UnavailableActions actions{[this](std::string_view line) {
         log.write(line);
     }};
+    std::unique_ptr<AudioDevice> audio = makeNullAudioDevice(clock);
     std::atomic<bool> active{false};
-    CIVRHandlerThread worker{host, actions, clock, active};
+    CIVRHandlerThread worker{host, actions, clock, active, *audio, temp.path()};
     std::mutex mutex;
     std::vector<std::string> labels;
 };
