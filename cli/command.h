@@ -26,6 +26,7 @@ int runSave(std::span<const std::string> args, std::ostream &out, std::ostream &
 int runExtract(std::span<const std::string> args, std::ostream &out, std::ostream &err);
 int runExport(std::span<const std::string> args, std::ostream &out, std::ostream &err);
 int runReceive(std::span<const std::string> args, std::ostream &out, std::ostream &err);
+int runPlay(std::span<const std::string> args, std::ostream &out, std::ostream &err);
 int runSimulate(std::span<const std::string> args, std::ostream &out, std::ostream &err);
 
 } // namespace vocara::cli

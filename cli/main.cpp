@@ -9,7 +9,7 @@ namespace {
 
 using vocara::cli::Command;
 
-constexpr std::array<Command, 7> Commands = {{
+constexpr std::array<Command, 8> Commands = {{
     {"kinds", "kinds [--mode asterisk|flow]",
      "print the node kinds and their properties (flow mode by default)", vocara::cli::runKinds},
     {"validate", "validate FILE", "check a flow (.qfl, .qsc or .conf) and print its errors",
@@ -25,6 +25,8 @@ constexpr std::array<Command, 7> Commands = {{
     {"simulate", "simulate FILE [--caller SCRIPT] [--speed MS] [--time-scale F] [--log FILE]",
      "run a flow in the headless simulator: trace labels, then the variables",
      vocara::cli::runSimulate},
+    {"play", "play FILE.wav", "play a wave through the sound server (VOCARA_AUDIO=pulse|null)",
+     vocara::cli::runPlay},
 }};
 
 void printHelp(std::ostream &out)

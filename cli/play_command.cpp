@@ -1,0 +1,26 @@
+#include "cli/command.h"
+
+#include "platform/audio.h"
+#include "platform/clock.h"
+
+#include <ostream>
+
+namespace vocara::cli {
+
+int runPlay(std::span<const std::string> args, std::ostream &, std::ostream &err)
+{
+    if (args.size() != 1 || args[0].starts_with("-")) {
+        err << "usage: vocara-cli play FILE.wav\n";
+        return ExitCannotRun;
+    }
+    Clock clock;
+    std::unique_ptr<AudioDevice> audio = openAudioDevice(clock, {});
+    const AudioResult result = audio->play(args[0], {});
+    if (!result.ok) {
+        err << args[0] << ": " << result.error << '\n';
+        return ExitFound;
+    }
+    return ExitOk;
+}
+
+} // namespace vocara::cli
