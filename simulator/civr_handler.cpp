@@ -338,6 +338,8 @@ bool CIVRHandler::ExecuteNode(const Element *&node)
             return false; // the run halts where it stands
     } else if (is(n, "UserInput")) {
         m_waiting = nullptr;
+        // The keys that may cut the prompt short are known before it starts.
+        takeInputSettings(n);
         if (n.Attribute("wavefile"))
             DoPlayWave(subst(n, "wavefile"), false, true);
         DoUserInput(n);
@@ -550,18 +552,22 @@ bool CIVRHandler::RecordWAVEFile(int seconds, const std::filesystem::path &path)
 void CIVRHandler::DoUserInput(const Element &node)
 {
     m_host.log("CIVRHandler:: DoUserInput>> nKeys = " + subst(node, "numKeys"));
-    if (attribute(node, "dtmf") == "1") {
-        m_keyLimit = leadingInteger(subst(node, "numKeys"));
-        m_allowed = subst(node, "allowed");
-        m_channel.setAllowedKeys(m_allowed);
-        m_delimiter = subst(node, "delimitter");
-        m_collected.clear();
-    }
     if (attribute(node, "asr") == "1") {
         m_host.message(Msg::NotImplementedYet);
         return;
     }
     waitForInput(node);
+}
+
+void CIVRHandler::takeInputSettings(const Element &node)
+{
+    if (attribute(node, "dtmf") != "1")
+        return; // the previous input's settings stay
+    m_keyLimit = leadingInteger(subst(node, "numKeys"));
+    m_allowed = subst(node, "allowed");
+    m_channel.setAllowedKeys(m_allowed);
+    m_delimiter = subst(node, "delimitter");
+    m_collected.clear();
 }
 
 void CIVRHandler::DoUserMultiInput(const Element &node)

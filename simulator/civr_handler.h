@@ -85,6 +85,7 @@ private:
     void buildTrace(const tinyxml2::XMLElement *root);
     void report(const tinyxml2::XMLElement &node);
     void highlightCursor();
+    void takeInputSettings(const tinyxml2::XMLElement &node);
     void DoUserInput(const tinyxml2::XMLElement &node);
     void DoUserMultiInput(const tinyxml2::XMLElement &node);
     void waitForInput(const tinyxml2::XMLElement &node);

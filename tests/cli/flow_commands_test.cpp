@@ -183,3 +183,29 @@ TEST_F(FlowCommands, TheSampleMenuValidatesAndWalksThroughACall)
     const Result silent = run(runSimulate, {sample, "--time-scale", "0", "--caller", "T"});
     EXPECT_NE(silent.out.find("PlayWave Waves/goodbye.wav Type= sync\nHang\n"), std::string::npos);
 }
+
+TEST_F(FlowCommands, SimulatedCallersRecordAndPlayWithoutASoundServer)
+{
+    ::setenv("VOCARA_AUDIO", "null", 1);
+    // The caller leaves a message, ends it with #, then lets the menu time out.
+    writeText(
+        temp / "voicemail.qfl",
+        R"(<QenIvr><Start version="3"><Record var="msg.wav" RecordPath="/box/" timeOut="30" key="#" X="1" Y="0">)"
+        R"(<UserInput timeOut="3" retVar="k" dtmf="1" numKeys="1" allowed="1" X="2" Y="0">)"
+        R"(<BranchIf value="TimeOut" X="3" Y="0"><SetVar var="end" value="timed out" X="4" Y="0"/>)"
+        R"(</BranchIf></UserInput></Record></Start><Variables><Var name="end" default=""/>)"
+        R"(</Variables></QenIvr>)");
+    const Result call =
+        run(runSimulate, {file("voicemail.qfl"), "--time-scale", "0.01", "--caller", "#,T"});
+    EXPECT_EQ(call.exitCode, ExitOk);
+    EXPECT_NE(call.out.find("SetVar end timed out\nend=timed out\n"), std::string::npos)
+        << call.out << call.err;
+    EXPECT_TRUE(std::filesystem::is_regular_file(temp / "box/msg.wav"));
+
+    EXPECT_EQ(run(runPlay, {file("box/msg.wav")}).exitCode, ExitOk);
+    const Result missing = run(runPlay, {file("none.wav")});
+    EXPECT_EQ(missing.exitCode, ExitFound);
+    EXPECT_NE(missing.err.find("none.wav: "), std::string::npos);
+    EXPECT_EQ(run(runPlay, {}).exitCode, ExitCannotRun);
+    ::unsetenv("VOCARA_AUDIO");
+}
