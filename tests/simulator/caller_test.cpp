@@ -256,6 +256,15 @@ TEST_F(Call, RecordingsStopAtTheirLimitOrAtAKey)
     EXPECT_LT(recorded->data.size(), 5u * 8000 * 2);
     EXPECT_TRUE(session->runFlag()); // the key stopped the recording, not the run
 
+    // Stop (hang up) during a recording stops the run too.
+    start(R"(<Record var="cut.wav" RecordPath="rec" timeOut="30" key="#" X="1" Y="0">)"
+          R"(<SetVar var="took" value="after" X="2" Y="0"/></Record>)");
+    waitFor([&] { return session->worker().channel().recording.load(); });
+    session->stop();
+    EXPECT_FALSE(running());
+    EXPECT_FALSE(session->runFlag());
+    EXPECT_NE(took(), "after");
+
     // A name from the flow may not leave the folder.
     clock.setScale(0.0);
     start(R"(<Record var="../escaped.wav" RecordPath="rec" timeOut="1" key="#" X="1" Y="0"/>)");
