@@ -9,7 +9,7 @@ namespace {
 
 using vocara::cli::Command;
 
-constexpr std::array<Command, 8> Commands = {{
+constexpr std::array<Command, 9> Commands = {{
     {"kinds", "kinds [--mode asterisk|flow]",
      "print the node kinds and their properties (flow mode by default)", vocara::cli::runKinds},
     {"validate", "validate FILE", "check a flow (.qfl, .qsc or .conf) and print its errors",
@@ -27,6 +27,9 @@ constexpr std::array<Command, 8> Commands = {{
      vocara::cli::runSimulate},
     {"play", "play FILE.wav", "play a wave through the sound server (VOCARA_AUDIO=pulse|null)",
      vocara::cli::runPlay},
+    {"speak", "speak VALUE [--lang English|Arabic|Farsi] [--whole] [--play]",
+     "print the prompts that speak a number, decimal or date (--play: join and play them)",
+     vocara::cli::runSpeak},
 }};
 
 void printHelp(std::ostream &out)

@@ -20,6 +20,9 @@ function(vocara_test name)
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
     vocara_warnings(${name})
+    # The install folder of the build tree, with its generated tones and prompts.
+    target_compile_definitions(${name} PRIVATE
+                               VOCARA_TEST_SHARE_DIR="${CMAKE_BINARY_DIR}/share/vocara")
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
                          PROPERTIES ENVIRONMENT "VOCARA_TEST_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()

@@ -1,8 +1,11 @@
 #include "platform/folders.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <pwd.h>
 #include <string>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -64,6 +67,30 @@ std::filesystem::path installFolder()
             return share;
     }
     return std::filesystem::current_path(error);
+}
+
+std::filesystem::path privateTempFolder(std::string_view name, std::string *error)
+{
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                         (std::string(name) + "-" + std::to_string(::getuid()));
+    auto refuse = [&](const std::string &why) {
+        if (error)
+            *error = folder.string() + ": " + why;
+        return std::filesystem::path();
+    };
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        return refuse(std::strerror(errno));
+    struct stat info
+    {};
+    if (::lstat(folder.c_str(), &info) != 0)
+        return refuse(std::strerror(errno));
+    if (!S_ISDIR(info.st_mode))
+        return refuse("not a folder of its own (a link or a file)");
+    if (info.st_uid != ::getuid())
+        return refuse("belongs to another user");
+    if ((info.st_mode & 0777) != 0700 && ::chmod(folder.c_str(), 0700) != 0)
+        return refuse(std::strerror(errno));
+    return folder;
 }
 
 std::filesystem::path registryFolder()

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
+#include <string_view>
 
 namespace vocara {
 
@@ -17,5 +19,9 @@ std::filesystem::path registryFolder();
 // share/vocara folder beside the executable's prefix (the build tree or an installation), else
 // the current folder.
 std::filesystem::path installFolder();
+
+// A folder of this user's own below the temporary folder, "<temp>/<name>-<uid>", mode 0700.
+// Refused (empty path, `error` says why) when it is a link, not a folder or not the user's.
+std::filesystem::path privateTempFolder(std::string_view name, std::string *error = nullptr);
 
 } // namespace vocara

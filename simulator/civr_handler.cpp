@@ -6,15 +6,19 @@
 #include "document/xml_reader.h"
 #include "platform/audio.h"
 #include "platform/clock.h"
+#include "platform/folders.h"
 #include "simulator/abstract_channel.h"
 #include "simulator/node_actions.h"
+#include "simulator/number_parser.h"
 #include "simulator/play_wave_thread.h"
 #include "simulator/reference_language.h"
 #include "simulator/signal_sounds.h"
 #include "simulator/simulator_host.h"
+#include "simulator/wave_image.h"
 
 #include <tinyxml2.h>
 
+#include <ctime>
 #include <vector>
 
 namespace vocara {
@@ -62,7 +66,15 @@ CIVRHandler::CIVRHandler(SimulatorHost &host, NodeActions &actions, Clock &clock
     , m_sounds(std::make_unique<SignalSounds>(audio, m_installFolder))
 {}
 
-CIVRHandler::~CIVRHandler() = default;
+CIVRHandler::~CIVRHandler()
+{
+    m_waves->close();
+    // The joined prompts of this simulator, and only those.
+    for (const std::filesystem::path &file : m_madeFiles) {
+        std::error_code ignored;
+        std::filesystem::remove(file, ignored);
+    }
+}
 
 std::string CIVRHandler::Substitute(std::string_view text) const
 {
@@ -296,7 +308,7 @@ bool CIVRHandler::ExecuteNode(const Element *&node)
     if (is(n, "PlayWave")) {
         DoPlayWave(subst(n, "file"), synchronous, true);
     } else if (is(n, "PlayValue")) {
-        m_actions.playValue(subst(n, "var"), synchronous, attribute(n, "digits") == "true");
+        DoPlayValue(subst(n, "var"), synchronous, attribute(n, "digits") == "true");
     } else if (is(n, "BranchIf")) {
         node = SelectBranch(node);
     } else if (is(n, "DbTransaction")) {
@@ -450,6 +462,50 @@ void CIVRHandler::DoPlayWave(const std::string &file, bool synchronous, bool sho
     m_waves->Queue({path.lexically_normal().string(), showInTrace ? m_cursor : TraceTree::NoItem,
                     synchronous});
     m_host.log("CIVRHandler::DoPlayWave>> Added to PlayList Wav " + file);
+}
+
+void CIVRHandler::DoPlayValue(const std::string &value, bool synchronous, bool wholeNumber)
+{
+    m_host.log("CIVRHandler::DoPlayValue>> DoPlayValue\tValue=" + value);
+    const std::string *declared = m_variables.find("lang");
+    const std::string language = declared && !declared->empty() ? *declared : "English";
+    NumberParser parser(language, wholeNumber);
+    if (!parser.Parse(value))
+        m_host.message(Msg::InvalidDateFormat);
+    const std::vector<std::string> &prompts = parser.prompts();
+    if (prompts.empty())
+        return;
+    const std::filesystem::path folder = m_installFolder / "Languages" / language;
+    std::filesystem::path current = folder / prompts.front();
+    if (prompts.size() > 1) {
+        std::string error;
+        std::vector<std::filesystem::path> files;
+        for (const std::string &prompt : prompts)
+            files.push_back(folder / prompt);
+        const std::optional<WaveImage> joined = JoinWaveFiles(files, &error);
+        const std::filesystem::path spool = privateTempFolder("TTSFiles", &error);
+        if (!joined || spool.empty()) {
+            // The value is skipped; the run goes on.
+            m_host.log("CIVRHandler::DoPlayValue>> " + error);
+            return;
+        }
+        static std::atomic<unsigned> made{0};
+        char stamp[64];
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        std::strftime(stamp, sizeof stamp, "ZOZIV_%d_%m_%Y_%H_%M_%S", &local);
+        current = spool / (std::string(stamp) + "_" + std::to_string(++made) + "_" +
+                           std::to_string(prompts.size() - 1) + ".wav");
+        if (!SaveWave(*joined, current, &error)) {
+            m_host.log("CIVRHandler::DoPlayValue>> " + error);
+            return;
+        }
+        m_madeFiles.push_back(current);
+    }
+    std::error_code error;
+    if (std::filesystem::is_regular_file(current, error))
+        m_waves->Queue({current.string(), m_cursor, synchronous});
 }
 
 void CIVRHandler::DoHang()

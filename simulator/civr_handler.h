@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tinyxml2 {
 class XMLDocument;
@@ -61,6 +62,8 @@ public:
     // the shipped samples); a file that is not there is reported and skipped.
     void DoPlayWave(const std::string &file, bool synchronous, bool showInTrace);
     void DoHang();
+    // Speaks a number, decimal or date with the prompts of the flow's language ($lang$).
+    void DoPlayValue(const std::string &value, bool synchronous, bool wholeNumber);
     // Records the caller into `path` for at most `seconds` (below 1: the longest recording).
     bool RecordWAVEFile(int seconds, const std::filesystem::path &path);
     CPlayWaveThread &waves() { return *m_waves; }
@@ -107,6 +110,7 @@ private:
     std::filesystem::path m_installFolder;
     std::unique_ptr<CPlayWaveThread> m_waves;
     std::unique_ptr<SignalSounds> m_sounds;
+    std::vector<std::filesystem::path> m_madeFiles;
     std::unique_ptr<tinyxml2::XMLDocument> m_document;
     std::string m_folder;
     VariableTable m_variables;

@@ -6,7 +6,7 @@
 
 namespace vocara {
 
-// The side effects of action nodes: spoken values, speech, databases, mail, fax, the registry,
+// The side effects of action nodes: speech, databases, mail, fax, the registry,
 // files, TCP and programs. Each returns whether it worked; the interpreter turns that into the
 // node's branch label.
 class NodeActions
@@ -14,7 +14,6 @@ class NodeActions
 public:
     virtual ~NodeActions() = default;
 
-    virtual void playValue(std::string_view value, bool synchronous, bool wholeNumber) = 0;
     virtual bool speak(std::string_view text, std::string_view engine, bool synchronous) = 0;
     virtual bool runProgram(std::string_view command, std::string_view parameters) = 0;
     virtual bool queryDatabase(std::string_view source, std::string_view query,
@@ -40,7 +39,6 @@ public:
         : m_log(std::move(log))
     {}
 
-    void playValue(std::string_view, bool, bool) override { say("speaking values"); }
     bool speak(std::string_view, std::string_view, bool) override { return say("speech"); }
     bool runProgram(std::string_view, std::string_view) override { return say("programs"); }
     bool queryDatabase(std::string_view, std::string_view, std::string &) override

@@ -168,6 +168,26 @@ bool SaveWave(const WaveImage &wave, const std::filesystem::path &path, std::str
 
 namespace vocara {
 
+std::optional<WaveImage> JoinWaveFiles(const std::vector<std::filesystem::path> &files,
+                                       std::string *error)
+{
+    if (files.empty())
+        return std::nullopt;
+    // A prompt that cannot be read is named in the error.
+    auto load = [error](const std::filesystem::path &file) {
+        std::optional<WaveImage> wave = LoadWave(file, error);
+        if (!wave && error)
+            *error = file.string() + ": " + *error;
+        return wave;
+    };
+    std::optional<WaveImage> joined = load(files.front());
+    for (size_t i = 1; joined && i < files.size(); ++i) {
+        const std::optional<WaveImage> next = load(files[i]);
+        joined = next ? JoinWaves(*joined, *next, error) : std::nullopt;
+    }
+    return joined;
+}
+
 std::string ConvertWave(const std::filesystem::path &input, const std::filesystem::path &output,
                         int sampleRate, double volume, int channels)
 {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vocara {
 
@@ -33,6 +34,10 @@ std::optional<WaveImage> LoadWave(const std::filesystem::path &path, std::string
 // The samples of both waves, in the second's format; they must share one format.
 std::optional<WaveImage> JoinWaves(const WaveImage &first, const WaveImage &second,
                                    std::string *error = nullptr);
+
+// The waves of `files` joined in order into one.
+std::optional<WaveImage> JoinWaveFiles(const std::vector<std::filesystem::path> &files,
+                                       std::string *error = nullptr);
 
 // The file bytes of a wave; the RIFF size is the length less 8.
 std::string serializeWave(const WaveImage &wave);

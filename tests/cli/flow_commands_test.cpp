@@ -209,3 +209,28 @@ TEST_F(FlowCommands, SimulatedCallersRecordAndPlayWithoutASoundServer)
     EXPECT_EQ(run(runPlay, {}).exitCode, ExitCannotRun);
     ::unsetenv("VOCARA_AUDIO");
 }
+
+TEST_F(FlowCommands, SpeakListsThePromptsOfAValue)
+{
+    const Result arabic = run(runSpeak, {"45", "--lang", "Arabic"});
+    EXPECT_EQ(arabic.exitCode, ExitOk);
+    EXPECT_EQ(arabic.out, "Number-5.wav\nNumber-wa.wav\nNumber-40.wav\n");
+    EXPECT_EQ(run(runSpeak, {"12.5", "--whole"}).out, "Number-12.wav\n");
+    const Result date = run(runSpeak, {"5/2024"});
+    EXPECT_EQ(date.exitCode, ExitFound);
+    EXPECT_EQ(date.out, "");
+    EXPECT_EQ(date.err, "Invalid Date Format use: dd/mm/yyyy\n");
+    EXPECT_EQ(run(runSpeak, {"1", "--lang", "Latin"}).exitCode, ExitCannotRun);
+    EXPECT_EQ(run(runSpeak, {}).exitCode, ExitCannotRun);
+
+    // Played from the built prompts through the silent device.
+    ::setenv("VOCARA_AUDIO", "null", 1);
+    ::setenv("VOCARA_HOME", VOCARA_TEST_SHARE_DIR, 1);
+    EXPECT_EQ(run(runSpeak, {"05/11/2024", "--play"}).exitCode, ExitOk);
+    ::setenv("VOCARA_HOME", temp.path().c_str(), 1); // no prompts there
+    const Result missing = run(runSpeak, {"7", "--play"});
+    EXPECT_EQ(missing.exitCode, ExitFound);
+    EXPECT_NE(missing.err.find("Number-7.wav"), std::string::npos);
+    ::unsetenv("VOCARA_HOME");
+    ::unsetenv("VOCARA_AUDIO");
+}

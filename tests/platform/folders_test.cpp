@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <unistd.h>
 
 using namespace vocara;
 
@@ -62,4 +63,26 @@ TEST(Folders, OverridesThenXdgThenHome)
     env.set("HOME", (temp / "home").c_str());
     EXPECT_EQ(userFolder(), temp / "home/.local/share/vocara");
     EXPECT_TRUE(std::filesystem::is_directory(temp / "home/.local/share/vocara"));
+}
+
+TEST(Folders, PrivateTempFoldersAreTheUsersOwn)
+{
+    test::TempFolder temp;
+    Environment env;
+    env.set("TMPDIR", temp.path().c_str());
+    const std::string name = "Spool-" + std::to_string(::getuid());
+    std::string error;
+    const std::filesystem::path folder = privateTempFolder("Spool", &error);
+    ASSERT_EQ(folder, temp / name) << error;
+    EXPECT_EQ(std::filesystem::status(folder).permissions(), std::filesystem::perms::owner_all);
+    std::filesystem::permissions(folder, std::filesystem::perms::all);
+    EXPECT_EQ(privateTempFolder("Spool"), folder); // and mended to 0700 again
+    EXPECT_EQ(std::filesystem::status(folder).permissions(), std::filesystem::perms::owner_all);
+
+    // Someone else's link in its place is refused.
+    std::filesystem::create_directory(temp / "elsewhere");
+    std::filesystem::create_directory_symlink(temp / "elsewhere",
+                                              temp / ("Planted-" + std::to_string(::getuid())));
+    EXPECT_EQ(privateTempFolder("Planted", &error), std::filesystem::path());
+    EXPECT_NE(error.find("a link or a file"), std::string::npos);
 }

@@ -1,0 +1,69 @@
+#include "cli/command.h"
+
+#include "document/messages.h"
+#include "platform/audio.h"
+#include "platform/clock.h"
+#include "platform/folders.h"
+#include "simulator/number_parser.h"
+#include "simulator/wave_image.h"
+
+#include <ostream>
+#include <unistd.h>
+
+namespace vocara::cli {
+
+int runSpeak(std::span<const std::string> args, std::ostream &out, std::ostream &err)
+{
+    std::string value;
+    std::string language = "English";
+    bool whole = false;
+    bool play = false;
+    bool haveValue = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--lang" && i + 1 < args.size())
+            language = args[++i];
+        else if (args[i] == "--whole")
+            whole = true;
+        else if (args[i] == "--play")
+            play = true;
+        else if (!haveValue && (!args[i].starts_with("--")))
+            value = args[i], haveValue = true;
+        else
+            haveValue = false, i = args.size();
+    }
+    if (!haveValue || (language != "English" && language != "Arabic" && language != "Farsi")) {
+        err << "usage: vocara-cli speak VALUE [--lang English|Arabic|Farsi] [--whole] [--play]\n";
+        return ExitCannotRun;
+    }
+    NumberParser parser(language, whole);
+    const bool wellFormed = parser.Parse(value);
+    if (!wellFormed)
+        err << Msg::InvalidDateFormat << '\n';
+    for (const std::string &prompt : parser.prompts())
+        out << prompt << '\n';
+    if (play && !parser.prompts().empty()) {
+        const std::filesystem::path folder = installFolder() / "Languages" / language;
+        std::vector<std::filesystem::path> files;
+        for (const std::string &prompt : parser.prompts())
+            files.push_back(folder / prompt);
+        std::string error;
+        const std::optional<WaveImage> joined = JoinWaveFiles(files, &error);
+        const std::filesystem::path spool = privateTempFolder("TTSFiles", &error);
+        const std::filesystem::path file = spool / ("speak-" + std::to_string(::getpid()) + ".wav");
+        if (!joined || spool.empty() || !SaveWave(*joined, file, &error)) {
+            err << error << '\n';
+            return ExitFound;
+        }
+        Clock clock;
+        const AudioResult result = openAudioDevice(clock, {})->play(file, {});
+        std::error_code ignored;
+        std::filesystem::remove(file, ignored);
+        if (!result.ok) {
+            err << result.error << '\n';
+            return ExitFound;
+        }
+    }
+    return wellFormed ? ExitOk : ExitFound;
+}
+
+} // namespace vocara::cli
