@@ -4,13 +4,7 @@
 #include "document/flow_trailer.h"
 #include "document/user_dialogs.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <netdb.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 
 namespace vocara {
 
@@ -18,105 +12,7 @@ namespace {
 
 constexpr size_t ChunkSize = 1024;
 
-int remaining(std::chrono::steady_clock::time_point deadline)
-{
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
-}
-
-bool waitFor(int fd, short events, std::chrono::steady_clock::time_point deadline)
-{
-    pollfd entry{fd, events, 0};
-    for (;;) {
-        const int ready = ::poll(&entry, 1, remaining(deadline));
-        if (ready > 0)
-            return true;
-        if (ready == 0 || errno != EINTR)
-            return false;
-    }
-}
-
 } // namespace
-
-ClientSocket::~ClientSocket()
-{
-    close();
-}
-
-void ClientSocket::close()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = -1;
-}
-
-bool ClientSocket::connect(const std::string &host, int port, std::chrono::milliseconds timeout)
-{
-    close();
-    if (port <= 0 || port > 65535)
-        return false;
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo *found = nullptr;
-    if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0)
-        return false;
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (addrinfo *address = found; address && m_fd < 0; address = address->ai_next) {
-        const int fd =
-            ::socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                     address->ai_protocol);
-        if (fd < 0)
-            continue;
-        bool connected = ::connect(fd, address->ai_addr, address->ai_addrlen) == 0;
-        if (!connected && errno == EINPROGRESS && waitFor(fd, POLLOUT, deadline)) {
-            int error = 0;
-            socklen_t length = sizeof error;
-            connected = ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
-        }
-        if (connected)
-            m_fd = fd;
-        else
-            ::close(fd);
-    }
-    ::freeaddrinfo(found);
-    return m_fd >= 0;
-}
-
-bool ClientSocket::sendAll(std::string_view bytes, std::chrono::milliseconds timeout)
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!bytes.empty()) {
-        if (m_fd < 0)
-            return false;
-        const ssize_t sent = ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (sent > 0) {
-            bytes.remove_prefix(static_cast<size_t>(sent));
-            continue;
-        }
-        if (sent < 0 && errno == EINTR)
-            continue;
-        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
-            waitFor(m_fd, POLLOUT, deadline))
-            continue;
-        return false;
-    }
-    return true;
-}
-
-int portFromText(std::string_view text)
-{
-    long port = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            break;
-        port = port * 10 + (c - '0');
-        if (port > 65535)
-            return -1;
-    }
-    return static_cast<int>(port);
-}
 
 bool SaveToServer(const std::string &ip, const std::string &port, const std::string &remotePath,
                   const std::string &localPath, UserDialogs &dialogs, const Pause &pause)

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <string_view>
+
+namespace vocara {
+
+// A blocking TCP client with time-outs: a dead address or a stalled server costs seconds, not
+// minutes, and a peer that hangs up never kills the program.
+class ClientSocket
+{
+public:
+    ClientSocket() = default;
+    ~ClientSocket();
+    ClientSocket(const ClientSocket &) = delete;
+    ClientSocket &operator=(const ClientSocket &) = delete;
+
+    bool connect(const std::string &host, int port,
+                 std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    // Sends every byte, however the kernel splits it; false on an error or a stall.
+    bool sendAll(std::string_view bytes,
+                 std::chrono::milliseconds timeout = std::chrono::seconds(30));
+    void close();
+    bool isConnected() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
+// The port of a setting: its leading digits, 0 when there are none, -1 beyond 65535.
+int portFromText(std::string_view text);
+
+} // namespace vocara
