@@ -22,7 +22,7 @@ constexpr std::array<Command, 9> Commands = {{
      vocara::cli::runExport},
     {"receive", "receive [--listen ADDRESS:PORT] --root DIR [--max-bytes N] [--count N]",
      "store dialplans sent by the designer's save to server under DIR", vocara::cli::runReceive},
-    {"simulate", "simulate FILE [--caller SCRIPT] [--speed MS] [--time-scale F] [--log FILE]",
+    {"simulate", "simulate FILE [--caller SCRIPT] [--speed MS] [--time-scale F] [--log FILE] [--odbcini FILE]",
      "run a flow in the headless simulator: trace labels, then the variables",
      vocara::cli::runSimulate},
     {"play", "play FILE.wav", "play a wave through the sound server (VOCARA_AUDIO=pulse|null)",

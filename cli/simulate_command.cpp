@@ -3,10 +3,13 @@
 #include "document/flow_format.h"
 #include "document/flow_trailer.h"
 #include "platform/audio.h"
+#include "platform/fax.h"
+#include "platform/registry.h"
 #include "platform/clock.h"
 #include "platform/folders.h"
 #include "simulator/civr_handler.h"
 #include "simulator/civr_handler_thread.h"
+#include "simulator/external_actions.h"
 #include "simulator/headless_host.h"
 #include "simulator/node_actions.h"
 #include "simulator/play_wave_thread.h"
@@ -136,7 +139,7 @@ int runSimulate(std::span<const std::string> args, std::ostream &out, std::ostre
     double scale = 1.0;
     auto usage = [&err] {
         err << "usage: vocara-cli simulate FILE [--caller SCRIPT] [--speed MS] [--time-scale F] "
-               "[--log FILE]\n";
+               "[--log FILE] [--odbcini FILE]\n";
         return ExitCannotRun;
     };
     for (size_t i = 0; i < args.size(); ++i) {
@@ -162,6 +165,11 @@ int runSimulate(std::span<const std::string> args, std::ostream &out, std::ostre
             scale = std::strtod(args[++i].c_str(), &end);
             if (*end || !(scale >= 0))
                 return usage();
+        } else if (args[i] == "--odbcini" && hasValue) {
+            // unixODBC reads the data sources (and drivers beside them) from there.
+            const std::filesystem::path ini = std::filesystem::absolute(args[++i]);
+            ::setenv("ODBCINI", ini.c_str(), 1);
+            ::setenv("ODBCSYSINI", ini.parent_path().c_str(), 1);
         } else if (args[i] == "--log" && hasValue) {
             logPath = args[++i];
         } else if (file.empty() && !args[i].starts_with("-")) {
@@ -190,7 +198,9 @@ int runSimulate(std::span<const std::string> args, std::ostream &out, std::ostre
     PrintingHost host(clock, log.get(), out, err);
     std::unique_ptr<AudioDevice> audio =
         openAudioDevice(clock, [&host](std::string_view line) { host.log(line); });
-    UnavailableActions actions([&host](std::string_view line) { host.log(line); });
+    Registry registry(registryFolder());
+    FaxService fax;
+    SimulatorActions actions(host, registry, fax, clock);
     SimulatorSession session(host, actions, clock, *audio, installFolder());
     ScriptedCaller scripted(session, host);
     CIVRHandler &handler = session.worker().handler();

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 extern char **environ;
@@ -71,6 +72,71 @@ ProgramResult runAndWait(const std::vector<std::string> &arguments)
     if (WIFEXITED(status))
         result.exitStatus = WEXITSTATUS(status);
     return result;
+}
+
+int startDetached(const std::vector<std::string> &arguments)
+{
+    if (arguments.empty() || arguments[0].empty())
+        return ENOENT;
+    FileActions files;
+    posix_spawn_file_actions_addopen(&files.actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    std::vector<char *> argv;
+    for (const std::string &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.c_str()));
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    const int spawned =
+        ::posix_spawnp(&child, argv[0], &files.actions, nullptr, argv.data(), environ);
+    if (spawned != 0)
+        return spawned;
+    // Nobody waits for the program, so a thread of its own reaps it: no zombie is left.
+    std::thread([child] {
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
+    return 0;
+}
+
+std::vector<std::string> splitCommandLine(const std::string &line)
+{
+    std::vector<std::string> parts;
+    std::string part;
+    bool inPart = false;
+    bool quoted = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '\\') {
+            size_t slashes = 0;
+            while (i < line.size() && line[i] == '\\')
+                ++slashes, ++i;
+            if (i < line.size() && line[i] == '"') {
+                part.append(slashes / 2, '\\');
+                if (slashes % 2 == 1)
+                    part += '"';
+                else
+                    quoted = !quoted;
+            } else {
+                part.append(slashes, '\\');
+                --i;
+            }
+            inPart = true;
+        } else if (c == '"') {
+            quoted = !quoted;
+            inPart = true;
+        } else if ((c == ' ' || c == '\t') && !quoted) {
+            if (inPart)
+                parts.push_back(std::move(part));
+            part.clear();
+            inPart = false;
+        } else {
+            part += c;
+            inPart = true;
+        }
+    }
+    if (inPart)
+        parts.push_back(std::move(part));
+    return parts;
 }
 
 } // namespace vocara

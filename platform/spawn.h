@@ -19,4 +19,12 @@ struct ProgramResult
 // through a shell, and waits for it. Its standard output is discarded.
 ProgramResult runAndWait(const std::vector<std::string> &arguments);
 
+// Starts a program found on PATH (arguments[0]) without waiting for it and without a shell.
+// 0 when it started, else the errno value of the failure. The child is reaped when it ends.
+int startDetached(const std::vector<std::string> &arguments);
+
+// A command line split into program and arguments as Windows splits it: blanks separate,
+// double quotes group (a quote inside is written \"), backslashes are literal otherwise.
+std::vector<std::string> splitCommandLine(const std::string &line);
+
 } // namespace vocara

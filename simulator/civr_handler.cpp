@@ -304,7 +304,7 @@ bool CIVRHandler::ExecuteNode(const Element *&node)
         return true;
     const Element &n = *node;
     const bool synchronous = attribute(n, "type") != "async";
-    std::string result;
+    std::optional<std::string> read;
     if (is(n, "PlayWave")) {
         DoPlayWave(subst(n, "file"), synchronous, true);
     } else if (is(n, "PlayValue")) {
@@ -312,9 +312,9 @@ bool CIVRHandler::ExecuteNode(const Element *&node)
     } else if (is(n, "BranchIf")) {
         node = SelectBranch(node);
     } else if (is(n, "DbTransaction")) {
-        const bool ok = m_actions.queryDatabase(subst(n, "db"), subst(n, "query"), result);
-        if (ok)
-            m_variables.set(StripDollar(attribute(n, "retVar")), result);
+        const bool ok = m_actions.queryDatabase(subst(n, "db"), subst(n, "query"), read);
+        if (read)
+            m_variables.set(StripDollar(attribute(n, "retVar")), *read);
         m_branchLabel = ok ? "Success" : "Fail";
     } else if (is(n, "SetVar")) {
         setVariable(StripDollar(attribute(n, "var")), subst(n, "value"));
@@ -344,10 +344,16 @@ bool CIVRHandler::ExecuteNode(const Element *&node)
         m_actions.sendMail(subst(n, "mailto"), subst(n, "subject"), subst(n, "body"),
                            subst(n, "attach"));
     } else if (is(n, "SendFax")) {
-        m_actions.sendFax(subst(n, "Phone"), subst(n, "FaxFile"));
+        m_actions.sendFax({subst(n, "Phone"), subst(n, "FaxFile"), subst(n, "CoverFile"),
+                           subst(n, "Body"), subst(n, "Subject"), attribute(n, "DateType"),
+                           attribute(n, "DeleteFile") == "true"});
     } else if (is(n, "TTS")) {
-        if (!m_actions.speak(subst(n, "var"), subst(n, "engine"), synchronous))
+        const std::string text = subst(n, "var");
+        const std::optional<std::string> wave =
+            text.empty() ? std::nullopt : m_actions.speak(text, subst(n, "engine"));
+        if (!wave)
             return false; // the run halts where it stands
+        m_waves->Queue({*wave, m_cursor, synchronous});
     } else if (is(n, "UserInput")) {
         m_waiting = nullptr;
         // The keys that may cut the prompt short are known before it starts.
@@ -361,11 +367,12 @@ bool CIVRHandler::ExecuteNode(const Element *&node)
         DoUserMultiInput(n);
         return false;
     } else if (is(n, "REGEDIT")) {
-        m_branchLabel = m_actions.editRegistry(attribute(n, "HendleKey"), subst(n, "KeyPath"),
+        const bool ok = m_actions.editRegistry(attribute(n, "HendleKey"), subst(n, "KeyPath"),
                                                attribute(n, "DataType"), subst(n, "ValueName"),
-                                               attribute(n, "ValueData"), result)
-                            ? "Success"
-                            : "Fail";
+                                               subst(n, "ValueData"), read);
+        if (ok && read)
+            m_variables.set(StripDollar(attribute(n, "ValueData")), *read);
+        m_branchLabel = ok ? "Success" : "Fail";
     } else if (is(n, "CSConnection")) {
         m_branchLabel =
             m_actions.connect(subst(n, "IPAddress"), subst(n, "Port"),
@@ -374,11 +381,12 @@ bool CIVRHandler::ExecuteNode(const Element *&node)
                 ? "Success"
                 : "Fail";
     } else if (is(n, "ACCESSFILES")) {
-        m_branchLabel =
+        const bool ok =
             m_actions.accessFile(subst(n, "FilePath"), attribute(n, "OperationType"),
-                                 attribute(n, "AccessType") == "Write", subst(n, "TextVar"), result)
-                ? "Success"
-                : "Fail";
+                                 attribute(n, "AccessType") == "Write", subst(n, "TextVar"), read);
+        if (ok && read)
+            m_variables.set(StripDollar(attribute(n, "TextVar")), *read);
+        m_branchLabel = ok ? "Success" : "Fail";
     } else if (is(n, "Wait")) {
         const std::string seconds = subst(n, "second");
         m_host.log("CIVRHandler::DoWait>> Seconds = " + seconds);
