@@ -1,4 +1,6 @@
 #include "cli/command.h"
+#include "tests/support/odbc_source.h"
+#include "tests/support/tcp_listener.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -232,5 +234,62 @@ TEST_F(FlowCommands, SpeakListsThePromptsOfAValue)
     EXPECT_EQ(missing.exitCode, ExitFound);
     EXPECT_NE(missing.err.find("Number-7.wav"), std::string::npos);
     ::unsetenv("VOCARA_HOME");
+    ::unsetenv("VOCARA_AUDIO");
+}
+
+namespace {
+
+// Action nodes, each continuing on its "Success" branch: a, b, c becomes
+// <a><BranchIf value="Success"><b><BranchIf ...><c/>...
+std::string onSuccess(const std::vector<std::string> &nodes)
+{
+    std::string tree;
+    std::string closing;
+    int column = 1;
+    for (const std::string &node : nodes) {
+        const std::string tag = node.substr(1, node.find(' ') - 1);
+        tree += node + " X=\"" + std::to_string(column) +
+                "\" Y=\"0\"><BranchIf value=\"Success\" X=\"" + std::to_string(column + 1) +
+                "\" Y=\"0\">";
+        column += 2;
+        closing = "</BranchIf></" + tag + ">" + closing;
+    }
+    return tree + R"(<SetVar var="done" value="yes" X="99" Y="0"/>)" + closing;
+}
+
+} // namespace
+
+TEST_F(FlowCommands, SimulatedActionsReachRealDatabasesFilesRegistryAndPeers)
+{
+    ::setenv("VOCARA_AUDIO", "null", 1);
+    ::setenv("VOCARA_REGISTRY_DIR", file("registry").c_str(), 1);
+    vocara::test::OdbcSource source;
+    vocara::test::Listener listener;
+    const std::string notes = file("notes.txt");
+    const std::string tree = onSuccess({
+        R"x(<DbTransaction db="vocara_test" query="CREATE TABLE people (name TEXT)")x",
+        R"x(<DbTransaction db="vocara_test" query="INSERT INTO people VALUES ('Ann')")x",
+        R"(<DbTransaction db="vocara_test" query="SELECT name FROM people" retVar="$name$")",
+        R"(<REGEDIT HendleKey="HKEY_CURRENT_USER" KeyPath="Software\Vocara" DataType="Set Value" ValueName="who" ValueData="$name$")",
+        R"(<REGEDIT HendleKey="HKEY_CURRENT_USER" KeyPath="software\vocara" DataType="Get Value" ValueName="WHO" ValueData="$back$")",
+        R"(<ACCESSFILES FilePath=")" + notes +
+            R"(" OperationType="Create File" AccessType="Write" TextVar="hello $back$")",
+        R"(<ACCESSFILES FilePath=")" + notes +
+            R"(" OperationType="Open File" AccessType="Read" TextVar="$text$")",
+        R"(<CSConnection IPAddress="127.0.0.1" Port=")" + listener.port() +
+            R"(" File="false" OpenFile="" Message="true" MessageBody="$text$")",
+    });
+    writeText(
+        temp / "actions.qfl",
+        R"(<QenIvr><Start version="3">)" + tree +
+            R"(</Start><Variables><Var name="name" default=""/><Var name="back" default=""/>)"
+            R"(<Var name="text" default=""/><Var name="done" default="no"/></Variables></QenIvr>)");
+    const Result call = run(runSimulate, {file("actions.qfl"), "--time-scale", "0", "--odbcini",
+                                          (source.folder() / "odbc.ini").string()});
+    EXPECT_EQ(call.exitCode, ExitOk);
+    EXPECT_TRUE(call.out.ends_with("name=Ann\nback=Ann\ntext=hello Ann\ndone=yes\n")) << call.out;
+    EXPECT_EQ(readText(notes), "hello Ann");
+    EXPECT_EQ(listener.received(), "hello Ann");
+    ::unsetenv("VOCARA_REGISTRY_DIR");
     ::unsetenv("VOCARA_AUDIO");
 }
