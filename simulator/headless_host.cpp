@@ -8,11 +8,24 @@ namespace vocara {
 HeadlessHost::HeadlessHost(Clock &clock, SimulatorLog *log)
     : m_clock(clock)
     , m_log(log)
-{}
+{
+    m_timer = std::thread([this] { runTimer(); });
+}
 
 HeadlessHost::~HeadlessHost()
 {
-    stopTimerThread();
+    {
+        std::lock_guard lock(m_mutex);
+        m_exit = true;
+    }
+    m_timerWake.notify_all();
+    m_timer.join();
+}
+
+void HeadlessHost::setTimerExpired(std::function<void()> expired)
+{
+    std::lock_guard calling(m_callMutex);
+    m_expired = std::move(expired);
 }
 
 void HeadlessHost::nodeTraced(std::string_view label)
@@ -39,36 +52,38 @@ bool HeadlessHost::runEndedOnce() const
     return m_ended;
 }
 
-void HeadlessHost::stopTimerThread()
+void HeadlessHost::startInputTimer(int seconds)
 {
     {
         std::lock_guard lock(m_mutex);
-        ++m_timerGeneration;
-        m_armed = false;
+        m_deadline =
+            std::chrono::steady_clock::now() + m_clock.scaled(std::chrono::seconds(seconds));
+        m_armed = true;
     }
     m_timerWake.notify_all();
-    if (m_timer.joinable() && m_timer.get_id() != std::this_thread::get_id())
-        m_timer.join();
 }
 
-void HeadlessHost::startInputTimer(int seconds)
+void HeadlessHost::runTimer()
 {
-    stopTimerThread();
     std::unique_lock lock(m_mutex);
-    const unsigned generation = ++m_timerGeneration;
-    m_armed = true;
-    const auto deadline =
-        std::chrono::steady_clock::now() + m_clock.scaled(std::chrono::seconds(seconds));
-    m_timer = std::thread([this, generation, deadline] {
-        std::unique_lock timerLock(m_mutex);
-        const bool cancelled = m_timerWake.wait_until(
-            timerLock, deadline, [&] { return m_timerGeneration != generation; });
-        if (!cancelled)
-            m_armed = false;
-        timerLock.unlock();
-        if (!cancelled && m_expired)
-            m_expired();
-    });
+    while (!m_exit) {
+        if (!m_armed) {
+            m_timerWake.wait(lock);
+            continue;
+        }
+        if (std::chrono::steady_clock::now() < m_deadline) {
+            m_timerWake.wait_until(lock, m_deadline);
+            continue; // stopped, moved or due: look again
+        }
+        m_armed = false;
+        lock.unlock();
+        {
+            std::lock_guard calling(m_callMutex);
+            if (m_expired)
+                m_expired();
+        }
+        lock.lock();
+    }
 }
 
 bool HeadlessHost::timerArmed() const
@@ -79,7 +94,11 @@ bool HeadlessHost::timerArmed() const
 
 void HeadlessHost::stopInputTimer()
 {
-    stopTimerThread();
+    {
+        std::lock_guard lock(m_mutex);
+        m_armed = false;
+    }
+    m_timerWake.notify_all();
 }
 
 } // namespace vocara

@@ -22,8 +22,9 @@ public:
     HeadlessHost(Clock &clock, SimulatorLog *log = nullptr);
     ~HeadlessHost() override;
 
-    // Called on the timer's thread when the input time runs out.
-    void setTimerExpired(std::function<void()> expired) { m_expired = std::move(expired); }
+    // Called on the timer's thread when the input time runs out. Replacing it waits for a
+    // call in progress to end.
+    void setTimerExpired(std::function<void()> expired);
     // Called for each trace label as its node runs (on the interpreter's thread).
     void setTraced(std::function<void(std::string_view)> traced) { m_traced = std::move(traced); }
 
@@ -38,18 +39,20 @@ public:
     bool timerArmed() const;
 
 private:
-    void stopTimerThread();
+    void runTimer();
 
     Clock &m_clock;
     SimulatorLog *m_log;
-    std::function<void()> m_expired;
     std::function<void(std::string_view)> m_traced;
     mutable std::mutex m_mutex;
     std::condition_variable m_timerWake;
-    std::thread m_timer;
-    unsigned m_timerGeneration = 0;
-    bool m_ended = false;
+    std::chrono::steady_clock::time_point m_deadline;
     bool m_armed = false;
+    bool m_exit = false;
+    bool m_ended = false;
+    std::mutex m_callMutex; // held while the expiry callback runs
+    std::function<void()> m_expired;
+    std::thread m_timer; // one thread for the host's life; start and stop only move the deadline
 };
 
 } // namespace vocara

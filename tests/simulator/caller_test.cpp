@@ -70,6 +70,7 @@ protected:
     }
     ~Call() override
     {
+        host.setTimerExpired({});
         if (session)
             session->close();
     }
