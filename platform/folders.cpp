@@ -1,5 +1,7 @@
 #include "platform/folders.h"
 
+#include "platform/registry.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -47,6 +49,10 @@ std::filesystem::path resolve(const char *override, const char *xdgVariable,
     return folder;
 }
 
+constexpr std::string_view InstallHive = "HKEY_LOCAL_MACHINE";
+constexpr std::string_view InstallKey = "Software\\Orvanta\\QenZav Ovoziv";
+constexpr std::string_view InstallValue = "BasePath";
+
 } // namespace
 
 std::filesystem::path userFolder()
@@ -59,6 +65,11 @@ std::filesystem::path installFolder()
     if (std::filesystem::path home = fromEnvironment("VOCARA_HOME"); !home.empty())
         return home;
     std::error_code error;
+    // Where an installer recorded it.
+    if (const std::optional<std::string> base =
+            Registry(registryFolder()).value(InstallHive, InstallKey, InstallValue);
+        base && !base->empty() && std::filesystem::is_directory(*base, error))
+        return *base;
     const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
     if (!error) {
         // bin/vocara or cli/vocara-cli in the build tree: both sit one level below the prefix.

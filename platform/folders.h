@@ -16,6 +16,7 @@ std::filesystem::path userFolder();
 std::filesystem::path registryFolder();
 
 // Where the read-only assets live (DTMF tones, language prompts, samples): VOCARA_HOME, else the
+// registry's BasePath (HKEY_LOCAL_MACHINE\Software\Orvanta\QenZav Ovoziv), else the
 // share/vocara folder beside the executable's prefix (the build tree or an installation), else
 // the current folder.
 std::filesystem::path installFolder();

@@ -63,10 +63,9 @@ bool OdbcConnection::open(const std::string &connection, std::string &error)
     }
     m_connection = handle;
     std::string text = connection;
-    const SQLRETURN connected =
-        SQLDriverConnect(handle, nullptr, reinterpret_cast<SQLCHAR *>(text.data()),
-                         static_cast<SQLSMALLINT>(text.size()), nullptr, 0, nullptr,
-                         SQL_DRIVER_NOPROMPT);
+    const SQLRETURN connected = SQLDriverConnect(
+        handle, nullptr, reinterpret_cast<SQLCHAR *>(text.data()),
+        static_cast<SQLSMALLINT>(text.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(connected)) {
         error = diagnostics(SQL_HANDLE_DBC, handle);
         return false;
@@ -95,10 +94,10 @@ OdbcConnection::Result OdbcConnection::execute(const std::string &sql,
                                   static_cast<SQLINTEGER>(text.size()));
     for (size_t i = 0; SQL_SUCCEEDED(status) && i < values.size(); ++i) {
         lengths[i] = static_cast<SQLLEN>(values[i].size());
-        status = SQLBindParameter(statement.handle, static_cast<SQLUSMALLINT>(i + 1),
-                                  SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
-                                  std::max<SQLULEN>(1, values[i].size()), 0, values[i].data(),
-                                  lengths[i], &lengths[i]);
+        status =
+            SQLBindParameter(statement.handle, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
+                             SQL_C_CHAR, SQL_VARCHAR, std::max<SQLULEN>(1, values[i].size()), 0,
+                             values[i].data(), lengths[i], &lengths[i]);
     }
     if (SQL_SUCCEEDED(status))
         status = SQLExecute(statement.handle);

@@ -49,13 +49,26 @@ std::string escaped(std::string_view text)
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '=': out += "\\="; break;
-        case '[': out += "\\["; break;
-        case ']': out += "\\]"; break;
-        default: out += c;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '=':
+            out += "\\=";
+            break;
+        case '[':
+            out += "\\[";
+            break;
+        case ']':
+            out += "\\]";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -79,7 +92,7 @@ std::string unescaped(std::string_view line, size_t &at, char stop)
 
 struct Key
 {
-    std::string path; // as first written
+    std::string path;                                                  // as first written
     std::map<std::string, std::pair<std::string, std::string>> values; // lower name -> name, value
 };
 

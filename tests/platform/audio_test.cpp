@@ -16,8 +16,8 @@ using namespace std::chrono_literals;
 namespace {
 
 // A sine tone made by sox: `seconds` long, 8 kHz 16-bit mono.
-std::filesystem::path tone(const test::TempFolder &folder, const std::string &name,
-                           double seconds, int frequency = 440)
+std::filesystem::path tone(const test::TempFolder &folder, const std::string &name, double seconds,
+                           int frequency = 440)
 {
     const auto path = folder / name;
     EXPECT_TRUE(runAndWait({"sox", "-n", "-r", "8000", "-b", "16", "-c", "1", path.string(),

@@ -1,4 +1,5 @@
 #include "platform/folders.h"
+#include "platform/registry.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -85,4 +86,19 @@ TEST(Folders, PrivateTempFoldersAreTheUsersOwn)
                                               temp / ("Planted-" + std::to_string(::getuid())));
     EXPECT_EQ(privateTempFolder("Planted", &error), std::filesystem::path());
     EXPECT_NE(error.find("a link or a file"), std::string::npos);
+}
+
+TEST(Folders, TheInstallFolderComesFromTheRegistryWhenRecorded)
+{
+    test::TempFolder temp;
+    Environment env;
+    env.set("VOCARA_HOME", nullptr);
+    env.set("VOCARA_REGISTRY_DIR", (temp / "registry").c_str());
+    std::filesystem::create_directory(temp / "installed");
+    Registry(temp / "registry")
+        .setValue("HKEY_LOCAL_MACHINE", "Software\\Orvanta\\QenZav Ovoziv", "BasePath",
+                  (temp / "installed").string());
+    EXPECT_EQ(installFolder(), temp / "installed");
+    env.set("VOCARA_HOME", (temp / "home").c_str());
+    EXPECT_EQ(installFolder(), temp / "home");
 }
