@@ -9,7 +9,7 @@ namespace {
 
 using vocara::cli::Command;
 
-constexpr std::array<Command, 9> Commands = {{
+constexpr std::array<Command, 10> Commands = {{
     {"kinds", "kinds [--mode asterisk|flow]",
      "print the node kinds and their properties (flow mode by default)", vocara::cli::runKinds},
     {"validate", "validate FILE", "check a flow (.qfl, .qsc or .conf) and print its errors",
@@ -22,7 +22,8 @@ constexpr std::array<Command, 9> Commands = {{
      vocara::cli::runExport},
     {"receive", "receive [--listen ADDRESS:PORT] --root DIR [--max-bytes N] [--count N]",
      "store dialplans sent by the designer's save to server under DIR", vocara::cli::runReceive},
-    {"simulate", "simulate FILE [--caller SCRIPT] [--speed MS] [--time-scale F] [--log FILE] [--odbcini FILE]",
+    {"simulate",
+     "simulate FILE [--caller SCRIPT] [--speed MS] [--time-scale F] [--log FILE] [--odbcini FILE]",
      "run a flow in the headless simulator: trace labels, then the variables",
      vocara::cli::runSimulate},
     {"play", "play FILE.wav", "play a wave through the sound server (VOCARA_AUDIO=pulse|null)",
@@ -30,6 +31,10 @@ constexpr std::array<Command, 9> Commands = {{
     {"speak", "speak VALUE [--lang English|Arabic|Farsi] [--whole] [--play]",
      "print the prompts that speak a number, decimal or date (--play: join and play them)",
      vocara::cli::runSpeak},
+    {"settings", "settings get|set NAME [VALUE]",
+     "read or change a simulator setting (MailServerName, MailUserName, MailPassword, "
+     "MailFromAccountName, DBDSN, Sim_Speed)",
+     vocara::cli::runSettings},
 }};
 
 void printHelp(std::ostream &out)

@@ -2,11 +2,12 @@
 
 #include "document/flow_format.h"
 #include "document/flow_trailer.h"
+#include "document/messages.h"
 #include "platform/audio.h"
-#include "platform/fax.h"
-#include "platform/registry.h"
 #include "platform/clock.h"
+#include "platform/fax.h"
 #include "platform/folders.h"
+#include "platform/registry.h"
 #include "simulator/civr_handler.h"
 #include "simulator/civr_handler_thread.h"
 #include "simulator/external_actions.h"
@@ -15,6 +16,7 @@
 #include "simulator/play_wave_thread.h"
 #include "simulator/simulator_log.h"
 #include "simulator/simulator_session.h"
+#include "simulator/simulator_settings.h"
 
 #include <cstdlib>
 #include <memory>
@@ -201,6 +203,12 @@ int runSimulate(std::span<const std::string> args, std::ostream &out, std::ostre
     Registry registry(registryFolder());
     FaxService fax;
     SimulatorActions actions(host, registry, fax, clock);
+    SimulatorSettings settings;
+    if (!settings.load(registry))
+        err << Msg::SettingsNotLoaded << '\n';
+    actions.setSpeechCache(settings.dbDsn);
+    actions.setMailAccount({settings.mailServerName, settings.mailUserName, settings.mailPassword,
+                            settings.mailFromAccountName});
     SimulatorSession session(host, actions, clock, *audio, installFolder());
     ScriptedCaller scripted(session, host);
     CIVRHandler &handler = session.worker().handler();
@@ -221,6 +229,7 @@ int runSimulate(std::span<const std::string> args, std::ostream &out, std::ostre
         session.stop();
         settle(session);
     }
+    actions.waitForMail(); // what the caller's flow sent still goes out
     for (const auto &[name, value] : handler.finalVariables().items())
         out << name << '=' << value << '\n';
     session.close();

@@ -89,6 +89,7 @@ inline constexpr std::string_view RecordFolderFailed =
     "Error Creating Dir. %s , please manually create it";
 inline constexpr std::string_view RecordFailed = "Error Recording to ";
 inline constexpr std::string_view NotImplementedYet = "Not Implemented Yet !!";
+inline constexpr std::string_view SettingsNotLoaded = "Error Loading The Application Settings";
 inline constexpr std::string_view InvalidDateFormat = "Invalid Date Format use: dd/mm/yyyy";
 
 // A message pattern with each "%s" or "%d", in order, replaced by the next value.

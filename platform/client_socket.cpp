@@ -98,6 +98,22 @@ bool ClientSocket::sendAll(std::string_view bytes, std::chrono::milliseconds tim
     return true;
 }
 
+long ClientSocket::receive(std::string &into, std::chrono::milliseconds timeout)
+{
+    if (m_fd < 0 || !waitFor(m_fd, POLLIN, std::chrono::steady_clock::now() + timeout))
+        return -1;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = ::recv(m_fd, buffer, sizeof buffer, 0);
+        if (got >= 0) {
+            into.append(buffer, static_cast<size_t>(got));
+            return got;
+        }
+        if (errno != EINTR)
+            return -1;
+    }
+}
+
 int portFromText(std::string_view text)
 {
     long port = 0;

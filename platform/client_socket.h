@@ -21,6 +21,9 @@ public:
     // Sends every byte, however the kernel splits it; false on an error or a stall.
     bool sendAll(std::string_view bytes,
                  std::chrono::milliseconds timeout = std::chrono::seconds(30));
+    // Waits up to `timeout` for bytes and appends what arrived: the count, 0 when the peer
+    // closed, -1 on an error or when nothing came in time.
+    long receive(std::string &into, std::chrono::milliseconds timeout);
     void close();
     bool isConnected() const { return m_fd >= 0; }
 

@@ -41,8 +41,7 @@ std::string printed(std::string_view pattern, auto... values)
 bool startsWithSelect(std::string_view query)
 {
     const size_t first = query.find_first_not_of(" \t\r\n");
-    return first != std::string_view::npos &&
-           equalsIgnoringCase(query.substr(first, 6), "SELECT");
+    return first != std::string_view::npos && equalsIgnoringCase(query.substr(first, 6), "SELECT");
 }
 
 // espeak-ng keeps one engine per process: one caller at a time.
@@ -64,11 +63,13 @@ int collectSamples(short *samples, int count, espeak_EVENT *events)
 } // namespace
 
 SimulatorActions::SimulatorActions(SimulatorHost &host, Registry &registry, FaxService &fax,
-                                   Clock &clock)
+                                   Clock &clock, CSMTPConnection::Trace mailTrace)
     : m_host(host)
     , m_registry(registry)
     , m_fax(fax)
     , m_clock(clock)
+    , m_mail(
+          clock, [&host](std::string_view line) { host.log(line); }, std::move(mailTrace))
 {}
 
 SimulatorActions::~SimulatorActions()
@@ -123,8 +124,8 @@ bool SimulatorActions::queryDatabase(std::string_view source, std::string_view q
         ok = false;
     }
     database.close();
-    m_host.log("CIVRHandler::DoDBTransaction>> Succeeded to Close Data base with DSN=" +
-               connection + " ");
+    m_host.log(
+        "CIVRHandler::DoDBTransaction>> Succeeded to Close Data base with DSN=" + connection + " ");
     return ok;
 }
 
@@ -218,11 +219,11 @@ bool SimulatorActions::runProgram(std::string_view command, std::string_view par
         return true;
     std::string_view text = Text::InvalidExe;
     if (error == ENOENT)
-        text = arguments.empty() || arguments[0].find('/') == std::string::npos ||
-                       std::filesystem::is_directory(
-                           std::filesystem::path(arguments[0]).parent_path())
-                   ? Text::FileNotFound
-                   : Text::PathNotFound;
+        text =
+            arguments.empty() || arguments[0].find('/') == std::string::npos ||
+                    std::filesystem::is_directory(std::filesystem::path(arguments[0]).parent_path())
+                ? Text::FileNotFound
+                : Text::PathNotFound;
     else if (error == ENOTDIR)
         text = Text::PathNotFound;
     else if (error == ENOMEM || error == EAGAIN)
@@ -231,11 +232,15 @@ bool SimulatorActions::runProgram(std::string_view command, std::string_view par
     return false;
 }
 
-bool SimulatorActions::sendMail(std::string_view, std::string_view, std::string_view,
-                                std::string_view)
+bool SimulatorActions::sendMail(std::string_view to, std::string_view subject,
+                                std::string_view body, std::string_view attachment)
 {
-    m_host.log("NodeActions>> mail is not available");
-    return false;
+    if (to.empty())
+        return false;
+    m_host.log("CIVRHandler::DoSendMail>> Check for Pointer");
+    m_mail.post(
+        {std::string(subject), std::string(body), std::string(to), std::string(attachment)});
+    return true;
 }
 
 bool SimulatorActions::sendFax(const FaxNode &node)
@@ -263,9 +268,8 @@ bool SimulatorActions::sendFax(const FaxNode &node)
         m_host.message(message);
         status(printed(Text::FaxFailedStatus, outcome.errorText.c_str(), outcome.errorCode, 23L));
     } else {
-        m_host.log("CFax::Send>> Document <" + (document ? job.document : job.coverFile) +
-                   "> to " + job.recipient + " in queue(JobID = " + std::to_string(outcome.jobId) +
-                   ")");
+        m_host.log("CFax::Send>> Document <" + (document ? job.document : job.coverFile) + "> to " +
+                   job.recipient + " in queue(JobID = " + std::to_string(outcome.jobId) + ")");
         m_host.log("CFax::Send>> Document sent successfully!");
     }
     status(Text::FaxFinishing);
@@ -274,7 +278,8 @@ bool SimulatorActions::sendFax(const FaxNode &node)
     if (outcome.sent && document && node.deleteFile) {
         for (int tries = 0; tries < 50; ++tries) {
             std::error_code error;
-            if (std::filesystem::remove(job.document, error) || !std::filesystem::exists(job.document))
+            if (std::filesystem::remove(job.document, error) ||
+                !std::filesystem::exists(job.document))
                 break;
             m_clock.sleepFor(100ms);
         }
@@ -335,8 +340,8 @@ bool SimulatorActions::accessFile(std::string_view path, std::string_view operat
     }
     if (equalsIgnoringCase(operation, "Open File")) {
         // Created when absent, never cut short; writing appends.
-        const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | (write ? O_APPEND : 0),
-                              0666);
+        const int fd =
+            ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | (write ? O_APPEND : 0), 0666);
         if (fd < 0) {
             m_host.message(std::strerror(errno));
             return false;
@@ -374,9 +379,9 @@ bool SimulatorActions::connect(std::string_view address, std::string_view port, 
     if (!in) {
         const int error = errno;
         const int cause = error == ENOENT ? 2 : error == EACCES ? 5 : 1;
-        m_host.message(Msg::fillIn(Text::OpenLocalFileFailed,
-                                   {name, std::strerror(error), std::to_string(cause),
-                                    std::to_string(error)}));
+        m_host.message(
+            Msg::fillIn(Text::OpenLocalFileFailed, {name, std::strerror(error),
+                                                    std::to_string(cause), std::to_string(error)}));
         return false;
     }
     // The file in chunks, then one NUL.
@@ -388,8 +393,8 @@ bool SimulatorActions::connect(std::string_view address, std::string_view port, 
         if (got <= 0)
             break;
         if (!socket.sendAll(std::string_view(chunk, static_cast<size_t>(got)))) {
-            m_host.message(Msg::fillIn(Text::SendChunkFailed,
-                                       {std::to_string(sent), std::to_string(errno)}));
+            m_host.message(
+                Msg::fillIn(Text::SendChunkFailed, {std::to_string(sent), std::to_string(errno)}));
             return false;
         }
         sent += got;
