@@ -215,10 +215,10 @@ bool CSMTPConnection::ReadResponse(int expected)
         for (size_t end; (end = buffer.find("\r\n", start)) != std::string::npos; start = end + 2) {
             const std::string_view line(buffer.data() + start, end - start);
             if (line.size() >= 3 && (line.size() == 3 || line[3] != '-')) {
+                m_replyCode = std::atoi(std::string(line.substr(0, 3)).c_str());
                 m_lastReply = buffer.substr(0, end + 2);
                 buffer.erase(0, end + 2);
                 m_trace(Msg::fillIn(SmtpTrace::Reply, {m_lastReply}));
-                m_replyCode = std::atoi(std::string(line.substr(0, 3)).c_str());
                 return m_replyCode == expected;
             }
         }

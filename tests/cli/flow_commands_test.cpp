@@ -1,5 +1,6 @@
 #include "cli/command.h"
 #include "tests/support/odbc_source.h"
+#include "tests/support/smtp_server.h"
 #include "tests/support/tcp_listener.h"
 #include "tests/support/temp_folder.h"
 
@@ -290,6 +291,37 @@ TEST_F(FlowCommands, SimulatedActionsReachRealDatabasesFilesRegistryAndPeers)
     EXPECT_TRUE(call.out.ends_with("name=Ann\nback=Ann\ntext=hello Ann\ndone=yes\n")) << call.out;
     EXPECT_EQ(readText(notes), "hello Ann");
     EXPECT_EQ(listener.received(), "hello Ann");
+    ::unsetenv("VOCARA_REGISTRY_DIR");
+    ::unsetenv("VOCARA_AUDIO");
+}
+
+TEST_F(FlowCommands, SimulatedMailGoesThroughTheConfiguredServer)
+{
+    ::setenv("VOCARA_AUDIO", "null", 1);
+    ::setenv("VOCARA_REGISTRY_DIR", file("registry").c_str(), 1);
+    vocara::test::SmtpServer server;
+    ASSERT_TRUE(server.ready());
+    const std::vector<std::pair<std::string, std::string>> values = {
+        {"MailServerName", "127.0.0.1:" + std::to_string(server.port())},
+        {"MailUserName", server.User},
+        {"MailPassword", server.Password},
+        {"MailFromAccountName", server.User}};
+    for (const auto &[name, value] : values)
+        EXPECT_EQ(run(runSettings, {"set", name, value}).exitCode, ExitOk);
+    EXPECT_EQ(run(runSettings, {"get", "MailUserName"}).out, std::string(server.User) + "\n");
+    EXPECT_EQ(run(runSettings, {"get", "Sim_Speed"}).out, "200\n");
+    EXPECT_EQ(run(runSettings, {"get", "Nothing"}).exitCode, ExitCannotRun);
+
+    writeText(
+        temp / "mail.qfl",
+        R"(<QenIvr><Start version="3"><SendMail mailto="boss@example.com" subject="Call from $nCallerId$" )"
+        R"(body="A caller left a message." attach="" X="1" Y="0"/></Start>)"
+        R"(<Variables><Var name="nCallerId" default=""/></Variables></QenIvr>)");
+    EXPECT_EQ(run(runSimulate, {file("mail.qfl"), "--time-scale", "0"}).exitCode, ExitOk);
+    const std::vector<std::string> messages = server.messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("Subject: Call from 000"), std::string::npos);
+    EXPECT_NE(messages[0].find("A caller left a message."), std::string::npos);
     ::unsetenv("VOCARA_REGISTRY_DIR");
     ::unsetenv("VOCARA_AUDIO");
 }
