@@ -26,12 +26,11 @@ public:
     PulseDaemon()
     {
         const std::string socket = (m_folder / "native").string();
-        m_daemon = spawn({"pulseaudio", "--daemonize=no", "-n", "--exit-idle-time=-1",
-                          "--disallow-exit", "--use-pid-file=no",
-                          "--log-target=file:" + (m_folder / "pulse.log").string(),
-                          "--load=module-null-sink sink_name=ivr_null",
-                          "--load=module-native-protocol-unix socket=" + socket +
-                              " auth-anonymous=1"});
+        m_daemon =
+            spawn({"pulseaudio", "--daemonize=no", "-n", "--exit-idle-time=-1", "--disallow-exit",
+                   "--use-pid-file=no", "--log-target=file:" + (m_folder / "pulse.log").string(),
+                   "--load=module-null-sink sink_name=ivr_null",
+                   "--load=module-native-protocol-unix socket=" + socket + " auth-anonymous=1"});
         if (m_daemon <= 0) {
             m_error = "pulseaudio could not be started";
             return;
