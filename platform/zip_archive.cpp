@@ -1,0 +1,222 @@
+#include "platform/zip_archive.h"
+
+#include <zip.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vocara {
+
+namespace {
+
+struct TemporaryFolder
+{
+    std::filesystem::path path;
+    explicit TemporaryFolder(const std::filesystem::path &beside)
+    {
+        std::string pattern = (beside / ".vocara-import-XXXXXX").string();
+        if (::mkdtemp(pattern.data()))
+            path = pattern;
+    }
+    ~TemporaryFolder()
+    {
+        std::error_code ignored;
+        if (!path.empty())
+            std::filesystem::remove_all(path, ignored);
+    }
+};
+
+std::string zipError(zip_t *archive)
+{
+    return zip_strerror(archive);
+}
+
+// A name that stays inside the folder it is unpacked into.
+bool confined(const std::string &name)
+{
+    if (name.empty() || name.front() == '/' || name.find('\\') != std::string::npos)
+        return false;
+    const std::filesystem::path normal = std::filesystem::path(name).lexically_normal();
+    return !normal.empty() && normal.is_relative() && *normal.begin() != "..";
+}
+
+} // namespace
+
+bool writeZip(const std::filesystem::path &target, const std::vector<std::filesystem::path> &files,
+              std::string &error)
+{
+    std::set<std::string> names;
+    for (const std::filesystem::path &file : files) {
+        if (!names.insert(file.filename().string()).second) {
+            error = "Two files are named " + file.filename().string();
+            return false;
+        }
+    }
+    std::string temporary =
+        (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    ::close(fd);
+    int code = 0;
+    zip_t *archive = zip_open(temporary.c_str(), ZIP_TRUNCATE, &code);
+    if (!archive) {
+        zip_error_t reason;
+        zip_error_init_with_code(&reason, code);
+        error = zip_error_strerror(&reason);
+        zip_error_fini(&reason);
+        std::filesystem::remove(temporary);
+        return false;
+    }
+    bool ok = true;
+    for (const std::filesystem::path &file : files) {
+        std::error_code status;
+        if (!std::filesystem::is_regular_file(file, status)) {
+            error = file.string() + ": " + (status ? status.message() : "No such file");
+            ok = false;
+            break;
+        }
+        zip_source_t *source = zip_source_file(archive, file.c_str(), 0, -1);
+        if (!source ||
+            zip_file_add(archive, file.filename().c_str(), source, ZIP_FL_OVERWRITE) < 0) {
+            error = file.string() + ": " + zipError(archive);
+            if (source)
+                zip_source_free(source);
+            ok = false;
+            break;
+        }
+    }
+    if (!ok) {
+        zip_discard(archive);
+        std::filesystem::remove(temporary);
+        return false;
+    }
+    if (zip_close(archive) != 0) {
+        error = zipError(archive);
+        zip_discard(archive);
+        std::filesystem::remove(temporary);
+        return false;
+    }
+    std::error_code renamed;
+    std::filesystem::rename(temporary, target, renamed);
+    if (renamed) {
+        error = renamed.message();
+        std::filesystem::remove(temporary);
+        return false;
+    }
+    return true;
+}
+
+bool extractZip(const std::filesystem::path &archive, const std::filesystem::path &destination,
+                std::vector<std::filesystem::path> &placed, std::string &error,
+                std::uint64_t largestEntry)
+{
+    placed.clear();
+    int code = 0;
+    zip_t *zip = zip_open(archive.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    if (!zip) {
+        zip_error_t reason;
+        zip_error_init_with_code(&reason, code);
+        error = archive.string() + ": " + zip_error_strerror(&reason);
+        zip_error_fini(&reason);
+        return false;
+    }
+    std::error_code made;
+    std::filesystem::create_directories(destination, made);
+    TemporaryFolder unpacked(destination);
+    if (unpacked.path.empty()) {
+        zip_discard(zip);
+        error = destination.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    std::vector<std::filesystem::path> files;
+    const zip_int64_t count = zip_get_num_entries(zip, 0);
+    bool ok = true;
+    for (zip_int64_t i = 0; ok && i < count; ++i) {
+        zip_stat_t info;
+        zip_stat_init(&info);
+        if (zip_stat_index(zip, static_cast<zip_uint64_t>(i), 0, &info) != 0) {
+            error = zipError(zip);
+            ok = false;
+            break;
+        }
+        const std::string name = info.name ? info.name : "";
+        zip_uint8_t system = 0;
+        zip_uint32_t attributes = 0;
+        zip_file_get_external_attributes(zip, static_cast<zip_uint64_t>(i), 0, &system,
+                                         &attributes);
+        const mode_t mode = system == ZIP_OPSYS_UNIX ? static_cast<mode_t>(attributes >> 16) : 0;
+        const bool folder = !name.empty() && name.back() == '/';
+        if (!confined(name) || (mode != 0 && !S_ISREG(mode) && !S_ISDIR(mode))) {
+            error = "The archive entry " + name + " is refused";
+            ok = false;
+            break;
+        }
+        if (folder)
+            continue;
+        // Deflate packs at most about 1,032:1; an entry that claims more is damaged or a bomb.
+        const bool implausible = (info.valid & ZIP_STAT_SIZE) &&
+                                 (info.valid & ZIP_STAT_COMP_SIZE) &&
+                                 info.size > info.comp_size * 1100 + 65536;
+        if (((info.valid & ZIP_STAT_SIZE) && info.size > largestEntry) || implausible) {
+            error = "The archive entry " + name + " is too large";
+            ok = false;
+            break;
+        }
+        const std::filesystem::path relative = std::filesystem::path(name).lexically_normal();
+        const std::filesystem::path out = unpacked.path / relative;
+        std::filesystem::create_directories(out.parent_path(), made);
+        zip_file_t *entry = zip_fopen_index(zip, static_cast<zip_uint64_t>(i), 0);
+        std::ofstream write(out, std::ios::binary | std::ios::trunc);
+        if (!entry || !write) {
+            error = name + ": " + zipError(zip);
+            if (entry)
+                zip_fclose(entry);
+            ok = false;
+            break;
+        }
+        char buffer[65536];
+        std::uint64_t total = 0;
+        for (zip_int64_t got; (got = zip_fread(entry, buffer, sizeof buffer)) != 0;) {
+            total += got > 0 ? static_cast<std::uint64_t>(got) : 0;
+            if (got < 0 || total > largestEntry) {
+                error = name + ": " + zip_file_strerror(entry);
+                ok = false;
+                break;
+            }
+            write.write(buffer, got);
+        }
+        zip_fclose(entry);
+        write.close();
+        if (ok && !write) {
+            error = name + ": the file could not be written";
+            ok = false;
+        }
+        files.push_back(relative);
+    }
+    zip_discard(zip);
+    if (!ok)
+        return false;
+    // Everything unpacked: now the files move into the destination.
+    for (const std::filesystem::path &relative : files) {
+        const std::filesystem::path target = destination / relative;
+        std::filesystem::create_directories(target.parent_path(), made);
+        std::error_code moved;
+        std::filesystem::rename(unpacked.path / relative, target, moved);
+        if (moved) {
+            error = target.string() + ": " + moved.message();
+            return false;
+        }
+        placed.push_back(relative);
+    }
+    return true;
+}
+
+} // namespace vocara
