@@ -27,6 +27,7 @@ int runExtract(std::span<const std::string> args, std::ostream &out, std::ostrea
 int runExport(std::span<const std::string> args, std::ostream &out, std::ostream &err);
 int runReceive(std::span<const std::string> args, std::ostream &out, std::ostream &err);
 int runPlay(std::span<const std::string> args, std::ostream &out, std::ostream &err);
+int runArchive(std::span<const std::string> args, std::ostream &out, std::ostream &err);
 int runSettings(std::span<const std::string> args, std::ostream &out, std::ostream &err);
 int runSpeak(std::span<const std::string> args, std::ostream &out, std::ostream &err);
 int runSimulate(std::span<const std::string> args, std::ostream &out, std::ostream &err);

@@ -9,7 +9,7 @@ namespace {
 
 using vocara::cli::Command;
 
-constexpr std::array<Command, 10> Commands = {{
+constexpr std::array<Command, 11> Commands = {{
     {"kinds", "kinds [--mode asterisk|flow]",
      "print the node kinds and their properties (flow mode by default)", vocara::cli::runKinds},
     {"validate", "validate FILE", "check a flow (.qfl, .qsc or .conf) and print its errors",
@@ -35,6 +35,9 @@ constexpr std::array<Command, 10> Commands = {{
      "read or change a simulator setting (MailServerName, MailUserName, MailPassword, "
      "MailFromAccountName, DBDSN, Sim_Speed)",
      vocara::cli::runSettings},
+    {"archive", "archive export FLOW -o FILE.zip | archive import FILE.zip -d DIR",
+     "pack a flow with its prompts, programs and attached files, or unpack and open one",
+     vocara::cli::runArchive},
 }};
 
 void printHelp(std::ostream &out)

@@ -84,6 +84,11 @@ inline constexpr std::string_view NoReturnVariable =
 inline constexpr std::string_view MustCheckFile = "Must Be Check File";
 inline constexpr std::string_view MustCheckMessage = "Must Be Check Message";
 
+// Archives.
+inline constexpr std::string_view OrphansRefuseExport = "Can't Export this File, Orphans exist";
+inline constexpr std::string_view ExportFailed = "Export Failed!";
+inline constexpr std::string_view CantOpenImported = "Can't Open this file :: %s";
+
 // The simulator's caller side.
 inline constexpr std::string_view RecordFolderFailed =
     "Error Creating Dir. %s , please manually create it";

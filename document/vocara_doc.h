@@ -108,6 +108,7 @@ public:
     void setUserFolder(std::filesystem::path folder) { m_userFolder = std::move(folder); }
     void setInstallFolder(std::string folder) { m_installFolder = std::move(folder); }
     void setDefaultSaveFolder(std::string folder) { m_defaultSaveFolder = std::move(folder); }
+    const std::string &defaultSaveFolderPath() const { return m_defaultSaveFolder; }
     // Empties the document: only the start node, the built-in variables of the current mode,
     // no settings, no files, nothing to undo.
     void resetContent();

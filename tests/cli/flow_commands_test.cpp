@@ -1,4 +1,7 @@
 #include "cli/command.h"
+#include "platform/spawn.h"
+#include "platform/zip_archive.h"
+#include "simulator/wave_image.h"
 #include "tests/support/odbc_source.h"
 #include "tests/support/smtp_server.h"
 #include "tests/support/tcp_listener.h"
@@ -324,4 +327,94 @@ TEST_F(FlowCommands, SimulatedMailGoesThroughTheConfiguredServer)
     EXPECT_NE(messages[0].find("A caller left a message."), std::string::npos);
     ::unsetenv("VOCARA_REGISTRY_DIR");
     ::unsetenv("VOCARA_AUDIO");
+}
+
+namespace {
+
+std::vector<std::string> archiveEntries(const std::filesystem::path &archive,
+                                        const std::filesystem::path &into)
+{
+    std::vector<std::filesystem::path> placed;
+    std::string error;
+    EXPECT_TRUE(vocara::extractZip(archive, into, placed, error)) << error;
+    std::vector<std::string> names;
+    for (const auto &name : placed)
+        names.push_back(name.string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+TEST_F(FlowCommands, ArchivesCarryAFlowWithEverythingItNeeds)
+{
+    auto tone = [&](const std::string &name) {
+        std::filesystem::create_directories((temp / name).parent_path());
+        EXPECT_TRUE(vocara::runAndWait({"sox", "-n", "-r", "16000", "-b", "16", "-c", "1",
+                                        file(name), "synth", "0.2", "sine", "440"})
+                        .succeeded());
+    };
+    tone("flows/prompts/deep/hello.wav");
+    tone("flows/menu_A.wav");
+    tone("flows/menu_E.wav");
+    std::filesystem::create_directories(temp / "flows/tools");
+    writeText(temp / "flows/tools/report.sh", "#!/bin/sh\n");
+    writeText(temp / "notes.txt", "attached");
+    std::filesystem::create_directories(temp / "out");
+    writeText(
+        temp / "flows/call.qfl",
+        R"(<QenIvr><Start version="3"><PlayWave file="prompts\deep\hello.wav" type="sync" name="P1" X="1" Y="0">)"
+        R"(<PlayWave file="menu$lang$.wav" type="sync" name="P2" X="2" Y="0">)"
+        R"(<Run cmd="tools/report.sh" params="" name="R" X="3" Y="0"/></PlayWave></PlayWave></Start>)"
+        R"(<Orphans/><Variables><Var name="lang" default="E"/></Variables><Settings/>)"
+        R"(<Files><File path=")" +
+            file("notes.txt") + R"("/></Files></QenIvr>)");
+    const Result exported =
+        run(runArchive, {"export", file("flows/call.qfl"), "-o", file("out/call")});
+    ASSERT_EQ(exported.exitCode, ExitOk) << exported.err;
+    EXPECT_EQ(archiveEntries(temp / "out/call.zip", temp / "unpacked"),
+              (std::vector<std::string>{"autosave.qfl", "hello.wav", "menu_A.wav", "menu_E.wav",
+                                        "notes.txt", "report.sh"}));
+    const std::optional<vocara::WaveImage> wave = vocara::LoadWave(temp / "unpacked/hello.wav");
+    ASSERT_TRUE(wave);
+    EXPECT_EQ(wave->formatTag, 6); // A-law
+    EXPECT_EQ(wave->sampleRate, 8000u);
+    EXPECT_FALSE(std::filesystem::exists(temp / "autosave.qfl")); // the autosave copy is gone
+
+    // A missing prompt fails the whole export; nothing is reported as done.
+    std::filesystem::remove(temp / "flows/menu_E.wav");
+    const Result missing =
+        run(runArchive, {"export", file("flows/call.qfl"), "-o", file("out/broken.zip")});
+    EXPECT_EQ(missing.exitCode, ExitFound);
+    EXPECT_NE(missing.err.find("Export Failed!"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(temp / "out/broken.zip"));
+
+    // A node without parents refuses the export.
+    writeText(temp / "flows/orphan.qfl", Flow);
+    EXPECT_NE(run(runArchive, {"export", file("flows/orphan.qfl"), "-o", file("o.zip")})
+                  .err.find("Can't Export this File, Orphans exist"),
+              std::string::npos);
+
+    // Importing opens the flow it brought; an archive without one says which file it wanted.
+    EXPECT_EQ(run(runArchive, {"import", file("out/call.zip"), "-d", file("imported")}).exitCode,
+              ExitOk);
+    EXPECT_TRUE(std::filesystem::exists(temp / "imported/hello.wav"));
+    std::string error;
+    ASSERT_TRUE(vocara::writeZip(temp / "empty.zip", {temp / "notes.txt"}, error));
+    const Result noFlow = run(runArchive, {"import", file("empty.zip"), "-d", file("other")});
+    EXPECT_EQ(noFlow.exitCode, ExitFound);
+    EXPECT_EQ(noFlow.err, "Can't Open this file :: " + file("other/autosave.conf") + "\n");
+
+    // An asterisk-mode flow travels as autosave.conf and is opened from it.
+    tone("flows/menu_E.wav");
+    ASSERT_EQ(run(runExport, {file("flows/call.qfl"), "-o", file("flows/call.conf")}).exitCode,
+              ExitOk);
+    const Result dialplan =
+        run(runArchive, {"export", file("flows/call.conf"), "-o", file("out/dialplan.zip")});
+    ASSERT_EQ(dialplan.exitCode, ExitOk) << dialplan.err;
+    const std::vector<std::string> entries =
+        archiveEntries(temp / "out/dialplan.zip", temp / "unpacked-conf");
+    EXPECT_NE(std::find(entries.begin(), entries.end(), "autosave.conf"), entries.end());
+    const Result opened = run(runArchive, {"import", file("out/dialplan.zip"), "-d", file("conf")});
+    EXPECT_EQ(opened.exitCode, ExitOk) << opened.err;
 }
