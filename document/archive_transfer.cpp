@@ -5,6 +5,7 @@
 #include "document/text_util.h"
 #include "document/user_dialogs.h"
 #include "document/vocara_doc.h"
+#include "platform/folders.h"
 #include "platform/zip_archive.h"
 
 #include <cstdlib>
@@ -13,24 +14,6 @@
 namespace vocara {
 
 namespace {
-
-struct TemporaryFolder
-{
-    std::filesystem::path path;
-    TemporaryFolder()
-    {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "vocara-export-XXXXXX").string();
-        if (::mkdtemp(pattern.data()))
-            path = pattern;
-    }
-    ~TemporaryFolder()
-    {
-        std::error_code ignored;
-        if (!path.empty())
-            std::filesystem::remove_all(path, ignored);
-    }
-};
 
 bool hasParentlessNodes(const CVocaraDoc &doc)
 {
@@ -109,16 +92,16 @@ bool exportArchive(CVocaraDoc &doc, std::string archive, const WaveConverter &co
             dialogs.error(Msg::ExportFailed);
         return false;
     }
-    TemporaryFolder converted;
+    TemporaryFolder converted(std::filesystem::temp_directory_path(), "vocara-export-");
     std::vector<std::filesystem::path> files;
     std::string error;
-    bool ok = !converted.path.empty();
+    bool ok = !converted.path().empty();
     for (const std::string &file : list) {
         if (!ok)
             break;
         if (endsWithIgnoringCase(file, "wav")) {
             const std::filesystem::path copy =
-                converted.path / std::filesystem::path(file).filename();
+                converted.path() / std::filesystem::path(file).filename();
             // Two waves of one name cannot both sit at the archive's top level.
             error = std::filesystem::exists(copy)
                         ? "Two files are named " + copy.filename().string()

@@ -104,6 +104,20 @@ std::filesystem::path privateTempFolder(std::string_view name, std::string *erro
     return folder;
 }
 
+TemporaryFolder::TemporaryFolder(const std::filesystem::path &parent, std::string_view prefix)
+{
+    std::string pattern = (parent / (std::string(prefix) + "XXXXXX")).string();
+    if (::mkdtemp(pattern.data()))
+        m_path = pattern;
+}
+
+TemporaryFolder::~TemporaryFolder()
+{
+    std::error_code ignored;
+    if (!m_path.empty())
+        std::filesystem::remove_all(m_path, ignored);
+}
+
 std::filesystem::path registryFolder()
 {
     return resolve("VOCARA_REGISTRY_DIR", "XDG_CONFIG_HOME", ".config", "vocara/registry");

@@ -25,4 +25,20 @@ std::filesystem::path installFolder();
 // Refused (empty path, `error` says why) when it is a link, not a folder or not the user's.
 std::filesystem::path privateTempFolder(std::string_view name, std::string *error = nullptr);
 
+// A fresh folder of this user's own (mode 0700) inside `parent`, removed with what it holds when
+// it goes. `path()` is empty when it could not be made.
+class TemporaryFolder
+{
+public:
+    TemporaryFolder(const std::filesystem::path &parent, std::string_view prefix);
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder &) = delete;
+    TemporaryFolder &operator=(const TemporaryFolder &) = delete;
+
+    const std::filesystem::path &path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
 } // namespace vocara

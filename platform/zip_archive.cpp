@@ -1,4 +1,5 @@
 #include "platform/zip_archive.h"
+#include "platform/folders.h"
 
 #include <zip.h>
 
@@ -13,23 +14,6 @@
 namespace vocara {
 
 namespace {
-
-struct TemporaryFolder
-{
-    std::filesystem::path path;
-    explicit TemporaryFolder(const std::filesystem::path &beside)
-    {
-        std::string pattern = (beside / ".vocara-import-XXXXXX").string();
-        if (::mkdtemp(pattern.data()))
-            path = pattern;
-    }
-    ~TemporaryFolder()
-    {
-        std::error_code ignored;
-        if (!path.empty())
-            std::filesystem::remove_all(path, ignored);
-    }
-};
 
 std::string zipError(zip_t *archive)
 {
@@ -130,8 +114,8 @@ bool extractZip(const std::filesystem::path &archive, const std::filesystem::pat
     }
     std::error_code made;
     std::filesystem::create_directories(destination, made);
-    TemporaryFolder unpacked(destination);
-    if (unpacked.path.empty()) {
+    TemporaryFolder unpacked(destination, ".vocara-import-");
+    if (unpacked.path().empty()) {
         zip_discard(zip);
         error = destination.string() + ": " + std::strerror(errno);
         return false;
@@ -171,7 +155,7 @@ bool extractZip(const std::filesystem::path &archive, const std::filesystem::pat
             break;
         }
         const std::filesystem::path relative = std::filesystem::path(name).lexically_normal();
-        const std::filesystem::path out = unpacked.path / relative;
+        const std::filesystem::path out = unpacked.path() / relative;
         std::filesystem::create_directories(out.parent_path(), made);
         zip_file_t *entry = zip_fopen_index(zip, static_cast<zip_uint64_t>(i), 0);
         std::ofstream write(out, std::ios::binary | std::ios::trunc);
@@ -209,7 +193,7 @@ bool extractZip(const std::filesystem::path &archive, const std::filesystem::pat
         const std::filesystem::path target = destination / relative;
         std::filesystem::create_directories(target.parent_path(), made);
         std::error_code moved;
-        std::filesystem::rename(unpacked.path / relative, target, moved);
+        std::filesystem::rename(unpacked.path() / relative, target, moved);
         if (moved) {
             error = target.string() + ": " + moved.message();
             return false;
