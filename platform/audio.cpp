@@ -131,19 +131,19 @@ public:
         SoundFile sound = openForReading(file, info, error);
         if (!sound)
             return AudioResult::failed(error);
-        pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<uint32_t>(info.samplerate),
+        pa_sample_spec format{PA_SAMPLE_S16LE, static_cast<uint32_t>(info.samplerate),
                             static_cast<uint8_t>(info.channels)};
         // A short target buffer: the server never holds more than a few blocks, so a cut prompt
         // falls silent at once and an idle sink does not make the first write wait.
         pa_buffer_attr attributes{};
         attributes.maxlength = static_cast<uint32_t>(-1);
-        attributes.tlength = static_cast<uint32_t>(pa_usec_to_bytes(PlaybackLatency, &spec));
+        attributes.tlength = static_cast<uint32_t>(pa_usec_to_bytes(PlaybackLatency, &format));
         attributes.prebuf = static_cast<uint32_t>(-1);
         attributes.minreq = static_cast<uint32_t>(-1);
         attributes.fragsize = static_cast<uint32_t>(-1);
         int code = 0;
         PulseStream stream(pa_simple_new(nullptr, "Vocara", PA_STREAM_PLAYBACK, nullptr, "prompt",
-                                         &spec, nullptr, &attributes, &code));
+                                         &format, nullptr, &attributes, &code));
         if (!stream)
             return AudioResult::failed(pa_strerror(code));
         const sf_count_t blockFrames = std::max(1, info.samplerate / BlocksPerSecond);
@@ -168,13 +168,13 @@ public:
     AudioResult record(const std::filesystem::path &file, std::chrono::milliseconds limit,
                        const KeepGoing &keepGoing) override
     {
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, RecordingRate, 1};
+        const pa_sample_spec format{PA_SAMPLE_S16LE, RecordingRate, 1};
         pa_buffer_attr attributes{};
         attributes.maxlength = static_cast<uint32_t>(-1);
         attributes.fragsize = static_cast<uint32_t>(RecordingRate / BlocksPerSecond * 2);
         int code = 0;
         PulseStream stream(pa_simple_new(nullptr, "Vocara", PA_STREAM_RECORD, nullptr, "recording",
-                                         &spec, nullptr, &attributes, &code));
+                                         &format, nullptr, &attributes, &code));
         if (!stream)
             return AudioResult::failed(pa_strerror(code));
         RecordingFile output(file);
