@@ -132,7 +132,7 @@ public:
         if (!sound)
             return AudioResult::failed(error);
         pa_sample_spec format{PA_SAMPLE_S16LE, static_cast<uint32_t>(info.samplerate),
-                            static_cast<uint8_t>(info.channels)};
+                              static_cast<uint8_t>(info.channels)};
         // A short target buffer: the server never holds more than a few blocks, so a cut prompt
         // falls silent at once and an idle sink does not make the first write wait.
         pa_buffer_attr attributes{};

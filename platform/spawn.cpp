@@ -23,6 +23,16 @@ struct FileActions
     FileActions &operator=(const FileActions &) = delete;
 };
 
+// Starts arguments[0] from PATH; 0 or the errno value of the failure.
+int spawn(pid_t &child, const std::vector<std::string> &arguments, FileActions &files)
+{
+    std::vector<char *> argv;
+    for (const std::string &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.c_str()));
+    argv.push_back(nullptr);
+    return ::posix_spawnp(&child, argv[0], &files.actions, nullptr, argv.data(), environ);
+}
+
 } // namespace
 
 ProgramResult runAndWait(const std::vector<std::string> &arguments)
@@ -41,13 +51,8 @@ ProgramResult runAndWait(const std::vector<std::string> &arguments)
     posix_spawn_file_actions_addopen(&files.actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&files.actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(&files.actions, errorPipe[1], STDERR_FILENO);
-    std::vector<char *> argv;
-    for (const std::string &argument : arguments)
-        argv.push_back(const_cast<char *>(argument.c_str()));
-    argv.push_back(nullptr);
     pid_t child = 0;
-    const int spawned =
-        ::posix_spawnp(&child, argv[0], &files.actions, nullptr, argv.data(), environ);
+    const int spawned = spawn(child, arguments, files);
     ::close(errorPipe[1]);
     if (spawned != 0) {
         ::close(errorPipe[0]);
@@ -80,13 +85,8 @@ int startDetached(const std::vector<std::string> &arguments)
         return ENOENT;
     FileActions files;
     posix_spawn_file_actions_addopen(&files.actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    std::vector<char *> argv;
-    for (const std::string &argument : arguments)
-        argv.push_back(const_cast<char *>(argument.c_str()));
-    argv.push_back(nullptr);
     pid_t child = 0;
-    const int spawned =
-        ::posix_spawnp(&child, argv[0], &files.actions, nullptr, argv.data(), environ);
+    const int spawned = spawn(child, arguments, files);
     if (spawned != 0)
         return spawned;
     // Nobody waits for the program, so a thread of its own reaps it: no zombie is left.

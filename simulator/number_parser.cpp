@@ -1,5 +1,7 @@
 #include "simulator/number_parser.h"
 
+#include "simulator/reference_language.h"
+
 #include <array>
 
 namespace vocara {
@@ -16,25 +18,6 @@ std::string withoutLeadingZero(std::string_view text)
     if (text.size() > 1 && text.front() == '0')
         text.remove_prefix(1);
     return std::string(text);
-}
-
-// The decimal value of the leading digits (with an optional sign), in 64 bits; digits beyond
-// what a 64-bit number holds are ignored, which keeps the value out of every spoken range.
-std::int64_t leadingNumber(std::string_view text)
-{
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    std::int64_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        if (value > 100'000'000'000'000)
-            break;
-        value = value * 10 + (text[i] - '0');
-    }
-    return negative ? -value : value;
 }
 
 } // namespace
@@ -115,7 +98,7 @@ std::int64_t NumberParser::HundredThousands(std::int64_t n)
 
 void NumberParser::wholeNumber(std::string_view text)
 {
-    std::int64_t n = leadingNumber(text);
+    std::int64_t n = leadingInteger64(text);
     if (n < 0) {
         word("Negative");
         n = -n;
@@ -161,7 +144,7 @@ bool NumberParser::date(std::string_view text, size_t firstSlash)
     if (month.empty())
         return false;
     // A month outside 1 to 12 names no prompt and is skipped.
-    if (const std::int64_t number = leadingNumber(withoutLeadingZero(month));
+    if (const std::int64_t number = leadingInteger64(withoutLeadingZero(month));
         number >= 1 && number <= 12)
         m_prompts.emplace_back(std::string(Months[static_cast<size_t>(number - 1)]) + ".wav");
     const std::string_view year = text.substr(secondSlash + 1);

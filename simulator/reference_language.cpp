@@ -110,7 +110,7 @@ std::string StripDollar(std::string_view name)
     return result;
 }
 
-std::int32_t leadingInteger(std::string_view text)
+std::int64_t leadingInteger64(std::string_view text)
 {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
@@ -120,13 +120,17 @@ std::int32_t leadingInteger(std::string_view text)
         negative = text[i++] == '-';
     std::int64_t value = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        if (value > 100'000'000'000'000'000 / 10)
+            break; // digits beyond this leave the value out of every range that matters
         value = value * 10 + (text[i] - '0');
-        if (value > static_cast<std::int64_t>(INT_MAX) + 1)
-            break;
     }
-    if (negative)
-        value = -value;
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT_MIN, INT_MAX));
+    return negative ? -value : value;
+}
+
+std::int32_t leadingInteger(std::string_view text)
+{
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(leadingInteger64(text), INT_MIN, INT_MAX));
 }
 
 std::optional<std::string> DoOperation(std::string_view current, std::string_view value,

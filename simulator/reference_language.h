@@ -34,6 +34,8 @@ std::string StripDollar(std::string_view name);
 
 // A number as atoi reads one (leading blanks, a sign, digits), saturated to 32 bits.
 std::int32_t leadingInteger(std::string_view text);
+// The same in 64 bits, for values that may not fit in 32 (at most about 10^17 is read).
+std::int64_t leadingInteger64(std::string_view text);
 
 // The Op node's arithmetic, 32-bit with wrap-around; nothing when the value stays as it was.
 std::optional<std::string> DoOperation(std::string_view current, std::string_view value,

@@ -4,12 +4,11 @@
 #include "simulator/simulator_settings.h"
 #include "simulator/smtp_connection.h"
 #include "tests/support/smtp_server.h"
+#include "tests/support/tcp_listener.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <thread>
 
@@ -46,15 +45,7 @@ class CannedPeer
 public:
     explicit CannedPeer(std::vector<std::string> replies)
     {
-        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
-        socklen_t length = sizeof address;
-        ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&address), &length);
-        m_port = ntohs(address.sin_port);
-        ::listen(m_fd, 1);
+        m_fd = test::listenOnLoopback(m_port);
         m_thread = std::thread([this, replies] {
             const int client = ::accept(m_fd, nullptr, nullptr);
             if (client < 0)

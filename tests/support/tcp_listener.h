@@ -9,21 +9,28 @@
 
 namespace vocara::test {
 
+// A listening socket on 127.0.0.1 at a port the system picks.
+inline int listenOnLoopback(int &port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
+    port = ntohs(address.sin_port);
+    ::listen(fd, 1);
+    return fd;
+}
+
 // A listener on 127.0.0.1 that takes one connection and keeps every byte until it closes.
 class Listener
 {
 public:
     Listener()
     {
-        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
-        socklen_t length = sizeof address;
-        ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&address), &length);
-        m_port = ntohs(address.sin_port);
-        ::listen(m_fd, 1);
+        m_fd = listenOnLoopback(m_port);
         m_thread = std::thread([this] {
             const int client = ::accept(m_fd, nullptr, nullptr);
             char buffer[65536];
