@@ -138,8 +138,11 @@ public:
         }
         const QString shown =
             row.kind == RowKind::Picture ? row.value.toString() : displayText(row);
-        if (line_->text() != shown) // the same text keeps the cursor where it is
+        if (line_->text() != shown) { // the same text keeps the cursor where it is
             line_->setText(shown);
+            if (line_->isReadOnly())
+                line_->setCursorPosition(0);
+        }
         line_->setModified(false);
     }
 

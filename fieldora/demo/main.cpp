@@ -132,6 +132,9 @@ int main(int argc, char **argv)
     options.addOption({QStringLiteral("screenshot"),
                        QStringLiteral("Save a picture of the window and quit."),
                        QStringLiteral("file")});
+    options.addOption({QStringLiteral("select"),
+                       QStringLiteral("The row to click before the screenshot."),
+                       QStringLiteral("caption"), QStringLiteral("Node Name")});
     options.process(app);
 
     QWidget window;
@@ -156,14 +159,14 @@ int main(int argc, char **argv)
 
     const QTemporaryDir folder;
     fill(grid, makeLogo(folder.path()));
-    window.resize(340, 760);
+    window.resize(420, 800);
     window.show();
 
     const QString screenshot = options.value(QStringLiteral("screenshot"));
     if (screenshot.isEmpty())
         return QApplication::exec();
     QTimer::singleShot(200, &window, [&] {
-        press(grid, QStringLiteral("Node Name"));
+        press(grid, options.value(QStringLiteral("select")));
         QTimer::singleShot(200, &window, [&] {
             if (!window.grab().save(screenshot)) {
                 std::fprintf(stderr, "fieldora-demo: cannot write %s\n", qPrintable(screenshot));
