@@ -456,8 +456,7 @@ void FieldoraGrid::mousePressEvent(QMouseEvent *event)
     const Hit hit = hitTest(event->position().toPoint());
     if (hit.row < 0)
         return;
-    if (hit.part != Part::Value)
-        setFocus(Qt::MouseFocusReason);
+    setFocus(Qt::MouseFocusReason); // a value click passes it on to the row's editor
     switch (hit.part) {
     case Part::Splitter:
         dragging_ = viewport()->width() > 0;
