@@ -888,8 +888,13 @@ void FieldoraGrid::loadPicture(int index)
     request.setRawHeader("Accept", "*/*");
     request.setTransferTimeout(PictureFetchMilliseconds);
     QNetworkReply *reply = network_->get(request);
-    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64 total) {
-        if (received > PictureByteLimit || total > PictureByteLimit)
+    // A picture that says or turns out to be larger than the limit is given up at once.
+    connect(reply, &QNetworkReply::metaDataChanged, reply, [reply] {
+        if (reply->header(QNetworkRequest::ContentLengthHeader).toLongLong() > PictureByteLimit)
+            reply->abort();
+    });
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
+        if (received > PictureByteLimit)
             reply->abort();
     });
     const quint64 serial = row.serial;

@@ -52,6 +52,11 @@ public:
                 request_ += socket->readAll();
                 if (!request_.contains("\r\n\r\n"))
                     return;
+                if (request_.startsWith("GET /huge")) { // claims more than a picture may be
+                    socket->write("HTTP/1.1 200 OK\r\nContent-Length: 17000000\r\n\r\n" +
+                                  QByteArray(4096, 'x'));
+                    return;
+                }
                 const bool found = request_.startsWith("GET /pictures/");
                 const QByteArray reply = found ? body_ : QByteArray("no such picture");
                 socket->write((found ? "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\n"
@@ -618,6 +623,30 @@ void FieldoraTest::builtInDialogsCommitOrCancel()
     QCOMPARE(host.value(QStringLiteral("Script")).toString(), chosen);
     QCOMPARE(host.changes->count(), 2);
 
+    // A picture row offers the picture files.
+    host.add(Other, QStringLiteral("Logo"), QString(), -1);
+    {
+        ModalAnswer open([&](QWidget *modal) {
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            QVERIFY(dialog);
+            QCOMPARE(
+                dialog->nameFilters(),
+                QStringList{QStringLiteral("Picture files (*.gif *.jpg *.bmp *.ico *.emf *.wmf)")});
+            dialog->close();
+        });
+        host.click(host.buttonOf(QStringLiteral("Logo")));
+        QVERIFY(open.answered());
+    }
+    QCOMPARE(host.changes->count(), 2);
+
+    // A disabled colour row keeps its value: no dialog.
+    host.add(Other, QStringLiteral("Fixed"), QVariant(0), 5, false);
+    {
+        ModalAnswer none([](QWidget *modal) { modal->close(); });
+        host.click(host.buttonOf(QStringLiteral("Fixed")));
+        QVERIFY(!none.answered());
+    }
+
     // Ellipsis buttons are the host's alone.
     ModalAnswer none([](QWidget *modal) { modal->close(); });
     host.click(host.buttonOf(QStringLiteral("Details")));
@@ -725,6 +754,9 @@ void FieldoraTest::picturesFromFilesAndTheNetwork()
     host.set(QStringLiteral("Logo"), server.address(QStringLiteral("/gone.png")));
     QCOMPARE(host.text(QStringLiteral("Logo")), QStringLiteral("Nothing selected"));
     QVERIFY(fetched.wait()); // the 404 arrives and changes nothing
+    QCOMPARE(host.text(QStringLiteral("Logo")), QStringLiteral("Nothing selected"));
+    host.set(QStringLiteral("Logo"), server.address(QStringLiteral("/huge.png")));
+    QVERIFY(fetched.wait()); // given up at once, not read to the end
     QCOMPARE(host.text(QStringLiteral("Logo")), QStringLiteral("Nothing selected"));
 
     // Typing a path into the picture row loads it and tells the host.
