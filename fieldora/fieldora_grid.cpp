@@ -466,7 +466,10 @@ void FieldoraGrid::mousePressEvent(QMouseEvent *event)
         break;
     case Part::Button:
         selectRow(hit.row, false);
-        if (selected_ == hit.row)
+        // A disabled push-button row is only shown; other buttons of read-only rows still
+        // open, browse or mail their value.
+        if (selected_ == hit.row &&
+            (rows_[hit.row].enabled || rows_[hit.row].kind != RowKind::PushButton))
             clickButton(hit.row);
         break;
     case Part::Value:

@@ -13,16 +13,22 @@ namespace {
 
 const QColor Ink(64, 72, 88);
 
+// Drawn at one and two device pixels per point, so the icons stay sharp on dense screens.
 template<typename Draw>
 QIcon drawnIcon(Draw draw)
 {
-    QPixmap pixmap(IconSize, IconSize);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    draw(painter);
-    painter.end();
-    return QIcon(pixmap);
+    QIcon icon;
+    for (const int scale : {1, 2}) {
+        QPixmap pixmap(IconSize * scale, IconSize * scale);
+        pixmap.setDevicePixelRatio(scale);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        draw(painter);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 QIcon dotsIcon()

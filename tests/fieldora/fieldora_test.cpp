@@ -574,6 +574,17 @@ void FieldoraTest::hostValueSuppressesTheColourDialog()
     QCOMPARE(host.answer.names.size(), 2);
     QCOMPARE(host.changes->count(), 1);
     QCOMPARE(host.control->property("SelectedProperty").toString(), QStringLiteral("Colour"));
+
+    // A push-button row is one button across the row; a disabled one does nothing.
+    host.answer.fill = QVariant();
+    host.add(Other, QStringLiteral("Apply"), QString(), 11);
+    host.add(Other, QStringLiteral("Locked"), QString(), 11, false);
+    host.click(host.row(QStringLiteral("Apply")).center());
+    QCOMPARE(host.answer.names.last(), QStringLiteral("Apply"));
+    QCOMPARE(host.answer.types.last(), short(11));
+    host.click(host.row(QStringLiteral("Locked")).center());
+    QCOMPARE(host.answer.names.size(), 3);
+    QCOMPARE(host.changes->count(), 1);
 }
 
 void FieldoraTest::builtInDialogsCommitOrCancel()
