@@ -8,6 +8,8 @@
 #include <QVariantMap>
 #include <qdrawutil.h>
 
+#include <iterator>
+
 namespace fieldora {
 
 // The pane under the list: "Description:" and the clicked row's description.
@@ -94,27 +96,21 @@ void CFieldoraCtrl::SetPrecision(short precision)
 void CFieldoraCtrl::SetBorderStyle(short style)
 {
     borderStyle_ = style;
-    switch (style) {
-    case fieldora::border::Raized:
-        setFrameStyle(QFrame::Panel | QFrame::Raised);
-        setLineWidth(2);
-        break;
-    case fieldora::border::Sunken:
-        setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        setLineWidth(2);
-        break;
-    case fieldora::border::Flat:
-        setFrameStyle(QFrame::Box | QFrame::Plain);
-        setLineWidth(1);
-        break;
-    case fieldora::border::Static:
-        setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        setLineWidth(1);
-        break;
-    default:
-        setFrameStyle(QFrame::NoFrame);
-        break;
-    }
+    struct Edge
+    {
+        int frame;
+        int width;
+    };
+    // None, raised, sunken, raised drawn flat, thin sunken; other values draw no border.
+    static constexpr Edge Edges[] = {{QFrame::NoFrame, 0},
+                                     {QFrame::Panel | QFrame::Raised, 2},
+                                     {QFrame::Panel | QFrame::Sunken, 2},
+                                     {QFrame::Box | QFrame::Plain, 1},
+                                     {QFrame::Panel | QFrame::Sunken, 1}};
+    const Edge edge =
+        style >= 0 && style < static_cast<short>(std::size(Edges)) ? Edges[style] : Edges[0];
+    setFrameStyle(edge.frame);
+    setLineWidth(edge.width);
     layoutChildren();
     update();
 }

@@ -58,6 +58,16 @@ bool InPlaceEditor::eventFilter(QObject *watched, QEvent *event)
 
 namespace {
 
+// The edit, if the editor's value moved away from the one last shown or taken.
+template<typename T>
+std::optional<QVariant> takeIfChanged(T &baseline, const T &now)
+{
+    if (now == baseline)
+        return std::nullopt;
+    baseline = now;
+    return QVariant(now);
+}
+
 QToolButton *valueButton(const Row &row, QWidget *parent)
 {
     auto *tool = new QToolButton(parent);
@@ -218,10 +228,9 @@ public:
 
     std::optional<QVariant> takeEdit() override
     {
-        if (combo_->currentIndex() < 0 || combo_->currentText() == shown_)
+        if (combo_->currentIndex() < 0)
             return std::nullopt;
-        shown_ = combo_->currentText();
-        return QVariant(shown_);
+        return takeIfChanged(shown_, combo_->currentText());
     }
 
     void showValue(const Row &row) override
@@ -270,13 +279,7 @@ public:
 
     QWidget *focusTarget() override { return edit_; }
 
-    std::optional<QVariant> takeEdit() override
-    {
-        if (edit_->dateTime() == shown_)
-            return std::nullopt;
-        shown_ = edit_->dateTime();
-        return QVariant(shown_);
-    }
+    std::optional<QVariant> takeEdit() override { return takeIfChanged(shown_, edit_->dateTime()); }
 
     void showValue(const Row &row) override
     {
@@ -312,13 +315,7 @@ public:
 
     QWidget *focusTarget() override { return box_; }
 
-    std::optional<QVariant> takeEdit() override
-    {
-        if (box_->isChecked() == shown_)
-            return std::nullopt;
-        shown_ = box_->isChecked();
-        return QVariant(shown_);
-    }
+    std::optional<QVariant> takeEdit() override { return takeIfChanged(shown_, box_->isChecked()); }
 
     void showValue(const Row &row) override
     {

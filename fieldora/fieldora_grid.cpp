@@ -186,12 +186,24 @@ QStringList FieldoraGrid::editBoxCaptions() const
     return captions;
 }
 
+QIcon FieldoraGrid::valueIcon(const Row &row) const
+{
+    // Only an open button's icon depends on the value (the icon of the file it names).
+    const QString value = row.buttonType == button::Open ? row.value.toString() : QString();
+    const QString key = QString::number(row.buttonType) + QLatin1Char('|') + value;
+    auto found = icons_.constFind(key);
+    if (found == icons_.constEnd())
+        found = icons_.insert(key, buttonIcon(row.buttonType, value));
+    return *found;
+}
+
 // ---- rows -------------------------------------------------------------------------------
 
 void FieldoraGrid::clear()
 {
     dropEditor();
     rows_.clear();
+    icons_.clear();
     selected_ = -1;
     relayout();
     emit descriptionChanged(QString(), QString());
@@ -414,9 +426,8 @@ void FieldoraGrid::paintProperty(QPainter &painter, const Row &row, const QRect 
         painter.drawText(value, Qt::AlignVCenter | Qt::AlignLeft,
                          metrics.elidedText(text, Qt::ElideRight, value.width()));
     if (button)
-        buttonIcon(row.buttonType, row.value.toString())
-            .paint(&painter, valueButtonRect(area), Qt::AlignCenter,
-                   row.enabled ? QIcon::Normal : QIcon::Disabled);
+        valueIcon(row).paint(&painter, valueButtonRect(area), Qt::AlignCenter,
+                             row.enabled ? QIcon::Normal : QIcon::Disabled);
 }
 
 // ---- mouse and keyboard -----------------------------------------------------------------

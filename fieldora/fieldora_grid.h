@@ -4,6 +4,8 @@
 
 #include <QAbstractScrollArea>
 #include <QFont>
+#include <QHash>
+#include <QIcon>
 #include <QPointer>
 
 #include <optional>
@@ -97,6 +99,7 @@ private:
     void loadPicture(int index);
     int indexOfSerial(quint64 serial) const;
     QStringList editBoxCaptions() const;
+    QIcon valueIcon(const Row &row) const;
 
     std::vector<Row> rows_;
     std::vector<int> tops_; // top of every row in content coordinates; -1 when hidden
@@ -111,6 +114,8 @@ private:
     QFont rowFont_;
     QFont boldFont_;
     QNetworkAccessManager *network_ = nullptr;
+    // Value-button icons by button type (and, for open buttons, by file), drawn once.
+    mutable QHash<QString, QIcon> icons_;
 };
 
 } // namespace fieldora

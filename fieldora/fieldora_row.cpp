@@ -61,26 +61,26 @@ QDateTime toDateTime(const QVariant &value)
     }
 }
 
+// The double rounded to an integer of type T, if it fits.
+template<typename T>
+std::optional<QVariant> roundedTo(double number)
+{
+    const double rounded = std::round(number);
+    if (rounded < std::numeric_limits<T>::min() || rounded > std::numeric_limits<T>::max())
+        return std::nullopt;
+    return QVariant::fromValue(static_cast<T>(rounded));
+}
+
 // A number of the row's type from a double, if it fits.
 std::optional<QVariant> numberOf(ValueType type, double number)
 {
     if (!std::isfinite(number))
         return std::nullopt;
     switch (type) {
-    case ValueType::Int16: {
-        const double rounded = std::round(number);
-        if (rounded < std::numeric_limits<qint16>::min() ||
-            rounded > std::numeric_limits<qint16>::max())
-            return std::nullopt;
-        return QVariant::fromValue(static_cast<short>(rounded));
-    }
-    case ValueType::Int32: {
-        const double rounded = std::round(number);
-        if (rounded < std::numeric_limits<qint32>::min() ||
-            rounded > std::numeric_limits<qint32>::max())
-            return std::nullopt;
-        return QVariant::fromValue(static_cast<int>(rounded));
-    }
+    case ValueType::Int16:
+        return roundedTo<short>(number);
+    case ValueType::Int32:
+        return roundedTo<int>(number);
     case ValueType::Real32:
         if (std::fabs(number) > std::numeric_limits<float>::max())
             return std::nullopt;
