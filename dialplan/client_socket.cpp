@@ -1,8 +1,8 @@
 #include "dialplan/client_socket.h"
 
 #include "dialplan/messages.h"
-#include "document/flow_trailer.h"
 #include "document/user_dialogs.h"
+#include "platform/atomic_file.h"
 
 #include <thread>
 

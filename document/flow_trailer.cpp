@@ -2,10 +2,6 @@
 
 #include "platform/atomic_file.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-
 namespace vocara {
 
 std::optional<std::string_view> extractFlowText(std::string_view fileText)
@@ -14,32 +10,6 @@ std::optional<std::string_view> extractFlowText(std::string_view fileText)
     if (marker == std::string_view::npos)
         return std::nullopt;
     return fileText.substr(marker + TrailerMarker.size());
-}
-
-std::optional<std::string> readWholeFile(const std::filesystem::path &path, std::string *error)
-{
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec) {
-        if (error)
-            *error = ec.message();
-        return std::nullopt;
-    }
-    if (size > MaxFlowFileSize) {
-        if (error)
-            *error = "the file is too large";
-        return std::nullopt;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        if (error)
-            *error = std::strerror(errno);
-        return std::nullopt;
-    }
-    std::string text(static_cast<size_t>(size), '\0');
-    in.read(text.data(), static_cast<std::streamsize>(size));
-    text.resize(static_cast<size_t>(in.gcount()));
-    return text;
 }
 
 bool ExtractFlow(const std::filesystem::path &source, const std::filesystem::path &target)

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -82,6 +83,32 @@ bool writeFileAtomically(const std::filesystem::path &requested, std::string_vie
         return fail(error, target.string(), code);
     }
     return true;
+}
+
+std::optional<std::string> readWholeFile(const std::filesystem::path &path, std::string *error)
+{
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec) {
+        if (error)
+            *error = ec.message();
+        return std::nullopt;
+    }
+    if (size > MaxWholeFileSize) {
+        if (error)
+            *error = "the file is too large";
+        return std::nullopt;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        if (error)
+            *error = std::strerror(errno);
+        return std::nullopt;
+    }
+    std::string text(static_cast<size_t>(size), '\0');
+    in.read(text.data(), static_cast<std::streamsize>(size));
+    text.resize(static_cast<size_t>(in.gcount()));
+    return text;
 }
 
 } // namespace vocara

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,5 +15,13 @@ namespace vocara {
 // given) receives the system's reason.
 bool writeFileAtomically(const std::filesystem::path &target, std::string_view bytes,
                          std::string *error = nullptr);
+
+// Larger files are not read whole: no flow, prompt or attachment comes near this size.
+inline constexpr std::uintmax_t MaxWholeFileSize = 64u * 1024 * 1024;
+
+// Reads a whole file of at most MaxWholeFileSize bytes; nothing when it cannot be read, with
+// the reason in `error` (when given).
+std::optional<std::string> readWholeFile(const std::filesystem::path &path,
+                                         std::string *error = nullptr);
 
 } // namespace vocara

@@ -1,9 +1,9 @@
 #include "simulator/civr_handler.h"
 
-#include "document/flow_trailer.h"
 #include "document/messages.h"
 #include "document/text_util.h"
 #include "document/xml_reader.h"
+#include "platform/atomic_file.h"
 #include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/folders.h"

@@ -1,8 +1,8 @@
 #include "simulator/external_actions.h"
 
-#include "document/flow_trailer.h"
 #include "document/messages.h"
 #include "document/text_util.h"
+#include "platform/atomic_file.h"
 #include "platform/client_socket.h"
 #include "platform/clock.h"
 #include "platform/fax.h"

@@ -1,7 +1,7 @@
 #include "simulator/smtp_connection.h"
 
-#include "document/flow_trailer.h"
 #include "document/messages.h"
+#include "platform/atomic_file.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,6 +1,5 @@
 #include "simulator/wave_image.h"
 
-#include "document/flow_trailer.h"
 #include "document/text_util.h"
 #include "platform/atomic_file.h"
 #include "platform/spawn.h"
