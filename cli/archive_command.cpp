@@ -26,8 +26,14 @@ int runArchive(std::span<const std::string> args, std::ostream &, std::ostream &
     doc.setExporter(&exporter);
     doc.setUserFolder(userFolder());
     doc.setDefaultSaveFolder(userFolder().string());
-    if (importing)
-        return importArchive(doc, args[1], std::filesystem::absolute(args[3])) ? ExitOk : ExitFound;
+    if (importing) {
+        std::string why;
+        if (importArchive(doc, args[1], std::filesystem::absolute(args[3]), &why))
+            return ExitOk;
+        if (!why.empty())
+            err << why << '\n';
+        return ExitFound;
+    }
     if (!doc.open(std::filesystem::absolute(args[1]).string()))
         return ExitCannotRun;
     dialogs.setAnswer(Answer::Yes); // a flow with errors goes all the same, as when forced

@@ -6,6 +6,7 @@
 #include "document/flow_trailer.h"
 #include "document/messages.h"
 #include "document/vocara_doc.h"
+#include "platform/atomic_file.h"
 
 #include <ostream>
 #include <vector>
@@ -81,8 +82,24 @@ int runExtract(std::span<const std::string> args, std::ostream &, std::ostream &
     std::string output;
     if (!parseInputOutput(args, true, input, output))
         return usage(err, "extract FILE.conf -o OUT.qfl");
-    if (!ExtractFlow(input, output)) {
+    std::string why;
+    const std::optional<std::string> text = readWholeFile(input, &why);
+    if (!text) {
+        err << "vocara-cli extract: " << input << ": " << why << '\n';
+        return ExitCannotRun;
+    }
+    const std::optional<std::string_view> flow = extractFlowText(*text);
+    if (!flow) {
         err << Msg::NoQflStructure << '\n';
+        return ExitCannotRun;
+    }
+    // A marker with nothing readable after it is refused as opening the file would refuse it.
+    if (!isFlowText(*flow)) {
+        err << Msg::InvalidFlowFile << '\n';
+        return ExitCannotRun;
+    }
+    if (!writeFileAtomically(output, *flow, &why)) {
+        err << "vocara-cli extract: " << why << '\n';
         return ExitCannotRun;
     }
     return ExitOk;

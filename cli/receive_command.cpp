@@ -14,7 +14,7 @@ int runReceive(std::span<const std::string> args, std::ostream &out, std::ostrea
     long long count = -1; // for ever
     auto usage = [&err] {
         err << "usage: vocara-cli receive [--listen ADDRESS:PORT] --root DIR [--max-bytes N] "
-               "[--idle-seconds N] [--count N]\n";
+               "[--idle-seconds N] [--transfer-seconds N] [--max-clients N] [--count N]\n";
         return ExitCannotRun;
     };
     auto number = [](const std::string &text, long long &value) {
@@ -33,6 +33,12 @@ int runReceive(std::span<const std::string> args, std::ostream &out, std::ostrea
             options.maxBytes = static_cast<std::uintmax_t>(value);
         else if (args[i] == "--idle-seconds" && hasValue && number(args[++i], value) && value > 0)
             options.idleTimeout = std::chrono::seconds(value);
+        else if (args[i] == "--transfer-seconds" && hasValue && number(args[++i], value) &&
+                 value > 0)
+            options.transferTimeout = std::chrono::seconds(value);
+        else if (args[i] == "--max-clients" && hasValue && number(args[++i], value) && value > 0 &&
+                 value <= 1024)
+            options.maxConnections = static_cast<int>(value);
         else if (args[i] == "--count" && hasValue && number(args[++i], value))
             count = value;
         else
@@ -59,13 +65,17 @@ int runReceive(std::span<const std::string> args, std::ostream &out, std::ostrea
         return ExitCannotRun;
     }
     err << "listening on " << host << ":" << receiver.port() << '\n';
-    for (long long served = 0; count < 0 || served < count; ++served) {
-        FileReceiver::Transfer transfer;
-        if (!receiver.serveOne(transfer))
-            return ExitCannotRun;
+    long long served = 0;
+    const bool ok = count == 0 || receiver.serve([&](const FileReceiver::Transfer &transfer) {
         out << transfer.peer << '\t' << transfer.path << '\t' << transfer.bytes << '\t'
             << (transfer.stored ? "success" : "fail") << std::endl;
-    }
+        if (!transfer.failure.empty())
+            err << "vocara-cli receive: " << transfer.peer << ": " << transfer.failure << std::endl;
+        if (count >= 0 && ++served >= count)
+            receiver.stop();
+    });
+    if (!ok)
+        return ExitCannotRun;
     return ExitOk;
 }
 

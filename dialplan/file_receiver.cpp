@@ -1,24 +1,29 @@
 #include "dialplan/file_receiver.h"
 
 #include "dialplan/messages.h"
+#include "dialplan/transfer_stream.h"
 #include "platform/atomic_file.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <mutex>
 #include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace vocara {
 
 namespace {
 
-constexpr std::string_view Prefix = "FILEWRITE:";
-constexpr std::string_view Begin = ";BEGIN";
-constexpr std::string_view Finish = ";FINISH";
-constexpr size_t MaxAnnouncedPath = 4096;
+// How often a wait looks whether the receiver was stopped.
+constexpr std::chrono::milliseconds StopCheck(200);
 
 std::string peerName(const sockaddr_storage &address)
 {
@@ -74,7 +79,7 @@ bool FileReceiver::listen(const std::string &address, int port, std::string *err
             continue;
         const int yes = 1;
         ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        if (::bind(fd, a->ai_addr, a->ai_addrlen) == 0 && ::listen(fd, 8) == 0) {
+        if (::bind(fd, a->ai_addr, a->ai_addrlen) == 0 && ::listen(fd, SOMAXCONN) == 0) {
             m_listener = fd;
         } else {
             code = errno;
@@ -117,87 +122,201 @@ std::optional<std::filesystem::path> FileReceiver::storagePath(std::string_view 
     return folder / target.filename();
 }
 
+int FileReceiver::acceptPeer(std::string &peer)
+{
+    pollfd entry{m_listener, POLLIN, 0};
+    const int ready = ::poll(&entry, 1, static_cast<int>(StopCheck.count()));
+    if (ready < 0)
+        return errno == EINTR ? -1 : -2;
+    if (ready == 0)
+        return -1;
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    const int fd =
+        ::accept4(m_listener, reinterpret_cast<sockaddr *>(&address), &length, SOCK_CLOEXEC);
+    if (fd < 0) {
+        // Out of descriptors or memory: give the transfers under way time to end.
+        if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
+            ::poll(nullptr, 0, 100);
+        return -1;
+    }
+    peer = peerName(address);
+    return fd;
+}
+
+bool FileReceiver::serve(const Report &report)
+{
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<std::pair<int, std::string>> waiting;
+    int busy = 0; // accepted and not yet answered
+    bool done = false;
+    std::mutex reporting;
+    const int slots = std::max(1, m_options.maxConnections);
+
+    auto work = [&] {
+        for (;;) {
+            std::pair<int, std::string> next;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return done || !waiting.empty(); });
+                if (waiting.empty())
+                    return;
+                next = std::move(waiting.front());
+                waiting.pop_front();
+            }
+            const Transfer transfer = handle(next.first, std::move(next.second));
+            if (report) {
+                std::lock_guard lock(reporting);
+                report(transfer);
+            }
+            {
+                std::lock_guard lock(mutex);
+                --busy;
+            }
+            changed.notify_all();
+        }
+    };
+    std::vector<std::thread> workers;
+    workers.reserve(static_cast<size_t>(slots));
+    for (int i = 0; i < slots; ++i)
+        workers.emplace_back(work);
+
+    bool ok = true;
+    while (!m_stopping) {
+        {
+            std::unique_lock lock(mutex);
+            if (!changed.wait_for(lock, StopCheck, [&] { return busy < slots; }))
+                continue;
+        }
+        std::string peer;
+        const int fd = acceptPeer(peer);
+        if (fd == -2) {
+            ok = false;
+            break;
+        }
+        if (fd < 0)
+            continue;
+        {
+            std::lock_guard lock(mutex);
+            waiting.emplace_back(fd, std::move(peer));
+            ++busy;
+        }
+        changed.notify_all();
+    }
+    {
+        std::lock_guard lock(mutex);
+        done = true;
+    }
+    changed.notify_all();
+    for (std::thread &worker : workers)
+        worker.join();
+    return ok;
+}
+
 bool FileReceiver::serveOne(Transfer &transfer)
 {
     transfer = {};
     while (!m_stopping) {
-        pollfd entry{m_listener, POLLIN, 0};
-        const int ready = ::poll(&entry, 1, 200);
-        if (ready < 0 && errno != EINTR)
+        std::string peer;
+        const int fd = acceptPeer(peer);
+        if (fd == -2)
             return false;
-        if (ready <= 0)
-            continue;
-        sockaddr_storage peer{};
-        socklen_t length = sizeof peer;
-        const int fd =
-            ::accept4(m_listener, reinterpret_cast<sockaddr *>(&peer), &length, SOCK_CLOEXEC);
-        if (fd < 0)
-            continue;
-        transfer.peer = peerName(peer);
-        transfer.stored = receive(fd, transfer);
-        const std::string_view answer =
-            transfer.stored ? DialplanText::ReceiverSuccess : DialplanText::ReceiverFail;
-        ::send(fd, answer.data(), answer.size(), MSG_NOSIGNAL);
-        ::close(fd);
-        return true;
+        if (fd >= 0) {
+            transfer = handle(fd, std::move(peer));
+            return true;
+        }
     }
     return false;
 }
 
+FileReceiver::Transfer FileReceiver::handle(int fd, std::string peer)
+{
+    Transfer transfer;
+    try {
+        transfer.peer = std::move(peer);
+        transfer.stored = receive(fd, transfer);
+    } catch (const std::exception &error) {
+        transfer.stored = false;
+        transfer.failure = error.what();
+    } catch (...) {
+        transfer.stored = false;
+        transfer.failure = "unknown error";
+    }
+    const std::string_view answer =
+        transfer.stored ? DialplanText::ReceiverSuccess : DialplanText::ReceiverFail;
+    ::send(fd, answer.data(), answer.size(), MSG_NOSIGNAL);
+    ::close(fd);
+    return transfer;
+}
+
+int FileReceiver::waitReadable(int fd, Clock::time_point until) const
+{
+    for (;;) {
+        if (m_stopping)
+            return -1;
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
+        if (left <= 0)
+            return 0;
+        pollfd entry{fd, POLLIN, 0};
+        const int ready =
+            ::poll(&entry, 1, static_cast<int>(std::min<long long>(left, StopCheck.count())));
+        if (ready > 0)
+            return 1;
+        if (ready < 0 && errno != EINTR)
+            return -1;
+    }
+}
+
 bool FileReceiver::receive(int fd, Transfer &transfer)
 {
-    std::string data;
-    std::string finish;
-    const size_t limit = static_cast<size_t>(m_options.maxBytes) + 2 * (MaxAnnouncedPath + 32);
-    char buffer[4096];
+    TransferStream stream(m_options.maxBytes);
+    const Clock::time_point deadline = Clock::now() + m_options.transferTimeout;
+    Clock::time_point quietUntil = deadline;
+    Clock::time_point idleUntil = Clock::now() + m_options.idleTimeout;
+    std::vector<char> buffer(16384);
     for (;;) {
-        pollfd entry{fd, POLLIN, 0};
-        const int ready = ::poll(&entry, 1, static_cast<int>(m_options.idleTimeout.count()));
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready <= 0)
-            return false; // idle too long
-        const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+        // Once the bytes form a whole transfer, a short silence (or the peer closing) ends it.
+        const bool whole = stream.complete();
+        const int ready = waitReadable(fd, std::min(deadline, whole ? quietUntil : idleUntil));
+        if (ready < 0)
+            return false;
+        if (ready == 0) {
+            if (whole)
+                break;
+            return false; // silent too long, or the whole transfer took too long
+        }
+        const ssize_t got = ::recv(fd, buffer.data(), buffer.size(), 0);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got <= 0)
-            break;
-        data.append(buffer, static_cast<size_t>(got));
-        if (data.size() > limit)
+        if (got < 0)
             return false;
-        if (finish.empty()) {
-            if (data.size() >= Prefix.size() && !data.starts_with(Prefix))
-                return false;
-            const size_t begin = data.find(Begin);
-            if (begin == std::string::npos) {
-                if (data.size() > Prefix.size() + MaxAnnouncedPath)
-                    return false;
-                continue;
-            }
-            transfer.path = data.substr(Prefix.size(), begin - Prefix.size());
-            finish = std::string(Prefix) + transfer.path + std::string(Finish);
-        }
-        if (data.size() >= Prefix.size() + transfer.path.size() + Begin.size() + finish.size() &&
-            data.ends_with(finish))
-            break;
+        if (got == 0)
+            break; // the peer is done sending
+        const bool taken = stream.append(std::string_view(buffer.data(), static_cast<size_t>(got)));
+        if (transfer.path.empty() && stream.headerComplete())
+            transfer.path = stream.path();
+        if (!taken)
+            return false;
+        idleUntil = Clock::now() + m_options.idleTimeout;
+        quietUntil = Clock::now() + m_options.finishQuiet;
     }
-    if (finish.empty() || !data.ends_with(finish))
+    if (!stream.complete())
         return false; // the connection dropped before the file was complete
-    const size_t start = Prefix.size() + transfer.path.size() + Begin.size();
-    if (data.size() < start + finish.size())
-        return false;
-    const std::string_view content =
-        std::string_view(data).substr(start, data.size() - start - finish.size());
-    transfer.bytes = content.size();
-    if (content.size() > m_options.maxBytes)
-        return false;
-    const std::optional<std::filesystem::path> target = storagePath(transfer.path);
+    transfer.bytes = stream.content().size();
+    return store(transfer.path, stream.content());
+}
+
+bool FileReceiver::store(std::string_view path, std::string_view content)
+{
+    const std::optional<std::filesystem::path> target = storagePath(path);
     if (!target)
         return false;
     std::error_code ec;
     std::filesystem::create_directories(target->parent_path(), ec);
     // Created folders are checked again: nothing may have turned into a link meanwhile.
-    if (ec || !storagePath(transfer.path))
+    if (ec || !storagePath(path))
         return false;
     return writeFileAtomically(*target, content);
 }

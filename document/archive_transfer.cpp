@@ -127,7 +127,7 @@ bool exportArchive(CVocaraDoc &doc, std::string archive, const WaveConverter &co
 }
 
 bool importArchive(CVocaraDoc &doc, const std::filesystem::path &archive,
-                   const std::filesystem::path &folder)
+                   const std::filesystem::path &folder, std::string *why)
 {
     std::vector<std::filesystem::path> placed;
     std::string error;
@@ -135,6 +135,8 @@ bool importArchive(CVocaraDoc &doc, const std::filesystem::path &archive,
     const std::filesystem::path context = folder / std::string(FlowFiles::ContextAutosave);
     if (!extractZip(archive, folder, placed, error)) {
         doc.dialogs().error(Msg::fillIn(Msg::CantOpenImported, {context.string()}));
+        if (why)
+            *why = error;
         return false;
     }
     // The flow this archive brought, not one an earlier import left there.

@@ -28,7 +28,8 @@ bool exportArchive(CVocaraDoc &doc, std::string archive, const WaveConverter &co
                    std::string *why = nullptr);
 
 // Unpacks an archive into `folder` and opens the flow it holds ("Can't Open this file :: %s").
+// `why`, when given, receives the reason an archive was refused.
 bool importArchive(CVocaraDoc &doc, const std::filesystem::path &archive,
-                   const std::filesystem::path &folder);
+                   const std::filesystem::path &folder, std::string *why = nullptr);
 
 } // namespace vocara

@@ -1,6 +1,10 @@
 #include "document/flow_trailer.h"
 
+#include "document/flow_format.h"
+#include "document/xml_reader.h"
 #include "platform/atomic_file.h"
+
+#include <tinyxml2.h>
 
 namespace vocara {
 
@@ -10,6 +14,16 @@ std::optional<std::string_view> extractFlowText(std::string_view fileText)
     if (marker == std::string_view::npos)
         return std::nullopt;
     return fileText.substr(marker + TrailerMarker.size());
+}
+
+bool isFlowText(std::string_view text)
+{
+    tinyxml2::XMLDocument doc;
+    if (!parseXml(text, doc))
+        return false;
+    const tinyxml2::XMLElement *root = doc.RootElement();
+    return root && std::string_view(root->Name()) == FlowXml::Root &&
+           root->FirstChildElement(FlowXml::Start);
 }
 
 bool ExtractFlow(const std::filesystem::path &source, const std::filesystem::path &target)

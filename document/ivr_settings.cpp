@@ -149,13 +149,82 @@ std::string IvrSettings::defaultText(std::string_view programFolder)
     return printer.CStr();
 }
 
-bool IvrSettings::parse(const std::string &text)
+namespace {
+
+// A settings file is one IvrSet element; before it only the declaration, comments and a
+// document type, after it only comments. The XML reader takes more (text, further
+// elements), but what it takes there would not survive a save and a reload.
+std::unique_ptr<tinyxml2::XMLDocument> parsedSettings(const std::string &text)
 {
     auto doc = std::make_unique<tinyxml2::XMLDocument>();
     if (doc->Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS)
-        return false;
+        return nullptr;
     const tinyxml2::XMLElement *root = doc->RootElement();
     if (!root || RootName != root->Name() || !root->FirstChildElement(SettingsName.data()))
+        return nullptr;
+    bool afterRoot = false;
+    for (const tinyxml2::XMLNode *node = doc->FirstChild(); node; node = node->NextSibling()) {
+        if (node == root)
+            afterRoot = true;
+        else if (node->ToComment())
+            continue;
+        else if (afterRoot || !(node->ToDeclaration() || node->ToUnknown()))
+            return nullptr;
+    }
+    return doc;
+}
+
+// What the reader makes of an attribute value: line ends become "\n".
+std::string asRead(std::string_view text)
+{
+    std::string result;
+    result.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\0')
+            break;
+        if (text[i] == '\r') {
+            result += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            result += text[i];
+        }
+    }
+    return result;
+}
+
+tinyxml2::XMLElement *settingElement(tinyxml2::XMLDocument &doc, int id)
+{
+    const std::string_view key = settingKey(id);
+    if (key.empty())
+        return nullptr;
+    tinyxml2::XMLElement *root = doc.RootElement();
+    tinyxml2::XMLElement *settings = root ? root->FirstChildElement(SettingsName.data()) : nullptr;
+    return settings ? settings->FirstChildElement(std::string(key).c_str()) : nullptr;
+}
+
+std::optional<std::string> valueOf(tinyxml2::XMLDocument &doc, int id)
+{
+    const tinyxml2::XMLElement *e = settingElement(doc, id);
+    const char *value = e ? e->Attribute(ValueAttribute.data()) : nullptr;
+    if (!value)
+        return std::nullopt;
+    return std::string(value);
+}
+
+std::string printed(const tinyxml2::XMLDocument &doc)
+{
+    tinyxml2::XMLPrinter printer;
+    doc.Print(&printer);
+    return std::string(printer.CStr(), static_cast<size_t>(printer.CStrSize() - 1));
+}
+
+} // namespace
+
+bool IvrSettings::parse(const std::string &text)
+{
+    std::unique_ptr<tinyxml2::XMLDocument> doc = parsedSettings(text);
+    if (!doc)
         return false;
     m_doc = std::move(doc);
     return true;
@@ -189,21 +258,12 @@ bool IvrSettings::load(UserDialogs &dialogs)
 
 tinyxml2::XMLElement *IvrSettings::element(int id) const
 {
-    const std::string_view key = settingKey(id);
-    if (key.empty())
-        return nullptr;
-    tinyxml2::XMLElement *root = m_doc->RootElement();
-    tinyxml2::XMLElement *settings = root ? root->FirstChildElement(SettingsName.data()) : nullptr;
-    return settings ? settings->FirstChildElement(std::string(key).c_str()) : nullptr;
+    return settingElement(*m_doc, id);
 }
 
 std::optional<std::string> IvrSettings::get(int id) const
 {
-    const tinyxml2::XMLElement *e = element(id);
-    const char *value = e ? e->Attribute(ValueAttribute.data()) : nullptr;
-    if (!value)
-        return std::nullopt;
-    return std::string(value);
+    return valueOf(*m_doc, id);
 }
 
 long long IvrSettings::number(int id) const
@@ -220,7 +280,7 @@ long long IvrSettings::number(int id) const
 void IvrSettings::setText(int id, std::string_view text)
 {
     if (tinyxml2::XMLElement *e = element(id))
-        e->SetAttribute(ValueAttribute.data(), std::string(text).c_str());
+        e->SetAttribute(ValueAttribute.data(), asRead(text).c_str());
 }
 
 void IvrSettings::setNumber(int id, long long value)
@@ -230,10 +290,18 @@ void IvrSettings::setNumber(int id, long long value)
 
 bool IvrSettings::save(std::string *error) const
 {
-    tinyxml2::XMLPrinter printer;
-    m_doc->Print(&printer);
-    return writeFileAtomically(m_file, std::string_view(printer.CStr(), printer.CStrSize() - 1),
-                               error);
+    const std::string text = printed(*m_doc);
+    // Never write what the next start would refuse or read differently.
+    const std::unique_ptr<tinyxml2::XMLDocument> check = parsedSettings(text);
+    bool same = check != nullptr;
+    for (int id = 1; same && id <= Setting::DefaultTreePath; ++id)
+        same = valueOf(*check, id) == valueOf(*m_doc, id);
+    if (!same) {
+        if (error)
+            *error = "the settings would not read back as they are";
+        return false;
+    }
+    return writeFileAtomically(m_file, text, error);
 }
 
 std::string IvrSettings::defaultSaveFolder() const

@@ -1,5 +1,6 @@
 #include "platform/atomic_file.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -26,7 +27,52 @@ mode_t modeForNewFile()
     return 0666 & ~mask;
 }
 
+// Six letters or digits, as mkstemp fills "XXXXXX".
+bool isTemporarySuffix(std::string_view text)
+{
+    if (text.size() != 7 || text.front() != '.')
+        return false;
+    for (char c : text.substr(1)) {
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
+
+int removeStaleTemporaries(const std::filesystem::path &target, std::chrono::seconds age)
+{
+    const std::string prefix = "." + target.filename().string();
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    std::error_code ec;
+    std::filesystem::directory_iterator it(folder, ec);
+    if (ec)
+        return 0;
+    const auto now = std::chrono::system_clock::now();
+    int removed = 0;
+    for (const std::filesystem::directory_entry &entry : it) {
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with(prefix))
+            continue;
+        const std::string_view rest = std::string_view(name).substr(prefix.size());
+        if (!isTemporarySuffix(rest) &&
+            !(rest.size() == 14 && isTemporarySuffix(rest.substr(0, 7)) &&
+              isTemporarySuffix(rest.substr(7))))
+            continue;
+        struct stat info
+        {};
+        if (::lstat(entry.path().c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+            info.st_uid != ::geteuid())
+            continue;
+        const auto modified = std::chrono::system_clock::from_time_t(info.st_mtime);
+        if (now - modified < age)
+            continue;
+        if (::unlink(entry.path().c_str()) == 0)
+            ++removed;
+    }
+    return removed;
+}
 
 bool writeFileAtomically(const std::filesystem::path &requested, std::string_view bytes,
                          std::string *error)
@@ -82,6 +128,7 @@ bool writeFileAtomically(const std::filesystem::path &requested, std::string_vie
         ::unlink(name.data());
         return fail(error, target.string(), code);
     }
+    removeStaleTemporaries(target);
     return true;
 }
 

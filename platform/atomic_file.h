@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -15,6 +16,13 @@ namespace vocara {
 // given) receives the system's reason.
 bool writeFileAtomically(const std::filesystem::path &target, std::string_view bytes,
                          std::string *error = nullptr);
+
+// The name pattern of the temporary files beside `target` ("." + name + ".XXXXXX", and the
+// ".XXXXXX" a zip writer adds to that); removes those older than `age` that this user owns.
+// A save killed during its write leaves one behind; the next save of that target clears it.
+// Returns how many were removed.
+int removeStaleTemporaries(const std::filesystem::path &target,
+                           std::chrono::seconds age = std::chrono::seconds(60));
 
 // Larger files are not read whole: no flow, prompt or attachment comes near this size.
 inline constexpr std::uintmax_t MaxWholeFileSize = 64u * 1024 * 1024;

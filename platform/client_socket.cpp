@@ -37,6 +37,12 @@ ClientSocket::~ClientSocket()
     close();
 }
 
+void ClientSocket::shutdownSending()
+{
+    if (m_fd >= 0)
+        ::shutdown(m_fd, SHUT_WR);
+}
+
 void ClientSocket::close()
 {
     if (m_fd >= 0)

@@ -24,6 +24,8 @@ public:
     // Waits up to `timeout` for bytes and appends what arrived: the count, 0 when the peer
     // closed, -1 on an error or when nothing came in time.
     long receive(std::string &into, std::chrono::milliseconds timeout);
+    // Tells the peer nothing more will be sent; answers can still be received.
+    void shutdownSending();
     void close();
     bool isConnected() const { return m_fd >= 0; }
 

@@ -1,4 +1,5 @@
 #include "platform/zip_archive.h"
+#include "platform/atomic_file.h"
 #include "platform/folders.h"
 
 #include <zip.h>
@@ -7,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -95,12 +97,91 @@ bool writeZip(const std::filesystem::path &target, const std::vector<std::filesy
         std::filesystem::remove(temporary);
         return false;
     }
+    removeStaleTemporaries(target);
     return true;
 }
 
+namespace {
+
+struct Entry
+{
+    zip_uint64_t index;
+    std::string name;
+    bool folder;
+};
+
+// Looks at every entry before anything is written: names, kinds and sizes.
+bool surveyEntries(zip_t *zip, const ZipLimits &limits, std::uint64_t room,
+                   std::vector<Entry> &entries, std::string &error)
+{
+    const zip_int64_t count = zip_get_num_entries(zip, 0);
+    if (count < 0) {
+        error = zipError(zip);
+        return false;
+    }
+    if (static_cast<std::uint64_t>(count) > limits.entries) {
+        error = "The archive holds " + std::to_string(count) + " entries, more than the " +
+                std::to_string(limits.entries) + " taken";
+        return false;
+    }
+    std::uint64_t total = 0;
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const auto index = static_cast<zip_uint64_t>(i);
+        zip_stat_t info;
+        zip_stat_init(&info);
+        if (zip_stat_index(zip, index, 0, &info) != 0) {
+            error = zipError(zip);
+            return false;
+        }
+        const std::string name = info.name ? info.name : "";
+        zip_uint8_t system = 0;
+        zip_uint32_t attributes = 0;
+        zip_file_get_external_attributes(zip, index, 0, &system, &attributes);
+        // Unix tools that record only the permissions leave the file-type bits empty.
+        const mode_t type =
+            system == ZIP_OPSYS_UNIX ? static_cast<mode_t>(attributes >> 16) & S_IFMT : 0;
+        const bool folder = !name.empty() && name.back() == '/';
+        const char *refusal = !confined(name)   ? "its name leads out of the folder"
+                              : type == S_IFLNK ? "it is a symbolic link"
+                              : type != 0 && type != S_IFREG && type != S_IFDIR
+                                  ? "it is not a regular file"
+                                  : nullptr;
+        if (refusal) {
+            error = "The archive entry " + name + " is refused: " + refusal;
+            return false;
+        }
+        if (!folder) {
+            const std::uint64_t size = (info.valid & ZIP_STAT_SIZE) ? info.size : 0;
+            // Deflate packs at most about 1,032:1; an entry that claims more is damaged or a bomb.
+            const bool implausible = (info.valid & ZIP_STAT_SIZE) &&
+                                     (info.valid & ZIP_STAT_COMP_SIZE) &&
+                                     info.size > info.comp_size * 1100 + 65536;
+            if (size > limits.largestEntry || implausible) {
+                error = "The archive entry " + name + " is too large";
+                return false;
+            }
+            total += size;
+            if (total > limits.totalBytes) {
+                error = "The archive unpacks to more than " +
+                        std::to_string(limits.totalBytes >> 20) + " MiB";
+                return false;
+            }
+        }
+        entries.push_back({index, name, folder});
+    }
+    if (total > room) {
+        error =
+            "The archive unpacks to " + std::to_string(total) + " bytes; there is no room for them";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool extractZip(const std::filesystem::path &archive, const std::filesystem::path &destination,
                 std::vector<std::filesystem::path> &placed, std::string &error,
-                std::uint64_t largestEntry)
+                const ZipLimits &limits)
 {
     placed.clear();
     int code = 0;
@@ -114,6 +195,13 @@ bool extractZip(const std::filesystem::path &archive, const std::filesystem::pat
     }
     std::error_code made;
     std::filesystem::create_directories(destination, made);
+    const std::filesystem::space_info space = std::filesystem::space(destination, made);
+    const std::uint64_t room = made ? std::numeric_limits<std::uint64_t>::max() : space.available;
+    std::vector<Entry> entries;
+    if (!surveyEntries(zip, limits, room, entries, error)) {
+        zip_discard(zip);
+        return false;
+    }
     TemporaryFolder unpacked(destination, ".vocara-import-");
     if (unpacked.path().empty()) {
         zip_discard(zip);
@@ -121,43 +209,16 @@ bool extractZip(const std::filesystem::path &archive, const std::filesystem::pat
         return false;
     }
     std::vector<std::filesystem::path> files;
-    const zip_int64_t count = zip_get_num_entries(zip, 0);
+    std::uint64_t written = 0;
     bool ok = true;
-    for (zip_int64_t i = 0; ok && i < count; ++i) {
-        zip_stat_t info;
-        zip_stat_init(&info);
-        if (zip_stat_index(zip, static_cast<zip_uint64_t>(i), 0, &info) != 0) {
-            error = zipError(zip);
-            ok = false;
-            break;
-        }
-        const std::string name = info.name ? info.name : "";
-        zip_uint8_t system = 0;
-        zip_uint32_t attributes = 0;
-        zip_file_get_external_attributes(zip, static_cast<zip_uint64_t>(i), 0, &system,
-                                         &attributes);
-        const mode_t mode = system == ZIP_OPSYS_UNIX ? static_cast<mode_t>(attributes >> 16) : 0;
-        const bool folder = !name.empty() && name.back() == '/';
-        if (!confined(name) || (mode != 0 && !S_ISREG(mode) && !S_ISDIR(mode))) {
-            error = "The archive entry " + name + " is refused";
-            ok = false;
-            break;
-        }
-        if (folder)
+    for (const Entry &item : entries) {
+        if (item.folder)
             continue;
-        // Deflate packs at most about 1,032:1; an entry that claims more is damaged or a bomb.
-        const bool implausible = (info.valid & ZIP_STAT_SIZE) &&
-                                 (info.valid & ZIP_STAT_COMP_SIZE) &&
-                                 info.size > info.comp_size * 1100 + 65536;
-        if (((info.valid & ZIP_STAT_SIZE) && info.size > largestEntry) || implausible) {
-            error = "The archive entry " + name + " is too large";
-            ok = false;
-            break;
-        }
+        const std::string &name = item.name;
         const std::filesystem::path relative = std::filesystem::path(name).lexically_normal();
         const std::filesystem::path out = unpacked.path() / relative;
         std::filesystem::create_directories(out.parent_path(), made);
-        zip_file_t *entry = zip_fopen_index(zip, static_cast<zip_uint64_t>(i), 0);
+        zip_file_t *entry = zip_fopen_index(zip, item.index, 0);
         std::ofstream write(out, std::ios::binary | std::ios::trunc);
         if (!entry || !write) {
             error = name + ": " + zipError(zip);
@@ -169,9 +230,16 @@ bool extractZip(const std::filesystem::path &archive, const std::filesystem::pat
         char buffer[65536];
         std::uint64_t total = 0;
         for (zip_int64_t got; (got = zip_fread(entry, buffer, sizeof buffer)) != 0;) {
-            total += got > 0 ? static_cast<std::uint64_t>(got) : 0;
-            if (got < 0 || total > largestEntry) {
+            if (got < 0) {
                 error = name + ": " + zip_file_strerror(entry);
+                ok = false;
+                break;
+            }
+            total += static_cast<std::uint64_t>(got);
+            written += static_cast<std::uint64_t>(got);
+            // The sizes were announced; the bytes are what counts.
+            if (total > limits.largestEntry || written > limits.totalBytes) {
+                error = "The archive entry " + name + " is too large";
                 ok = false;
                 break;
             }
@@ -183,6 +251,8 @@ bool extractZip(const std::filesystem::path &archive, const std::filesystem::pat
             error = name + ": the file could not be written";
             ok = false;
         }
+        if (!ok)
+            break;
         files.push_back(relative);
     }
     zip_discard(zip);

@@ -99,6 +99,18 @@ TEST_F(FlowCommands, ExtractWritesTheTrailer)
     EXPECT_EQ(none.exitCode, ExitCannotRun);
     EXPECT_EQ(none.err, "This File not include QFL structure\n");
     EXPECT_FALSE(std::filesystem::exists(temp / "p.qfl"));
+
+    // A marker with no flow after it is refused as validate, save and export refuse it.
+    for (const char *trailer : {"", " \r\n", "<QenIvr/>", "<QenIvr><Start>"}) {
+        SCOPED_TRACE(trailer);
+        writeText(temp / "empty.conf",
+                  std::string("exten => s,1,Hangup()\r\n[Qfl Structure]") + trailer);
+        const Result empty = run(runExtract, {file("empty.conf"), "-o", file("e.qfl")});
+        EXPECT_EQ(empty.exitCode, ExitCannotRun);
+        EXPECT_EQ(empty.err, "Invalid QEN IVR File\n");
+        EXPECT_FALSE(std::filesystem::exists(temp / "e.qfl"));
+        EXPECT_EQ(run(runValidate, {file("empty.conf")}).err, "Invalid QEN IVR File\n");
+    }
 }
 
 TEST_F(FlowCommands, ExportWritesADialplanThatExtractsAndExportsAgain)
@@ -404,6 +416,24 @@ TEST_F(FlowCommands, ArchivesCarryAFlowWithEverythingItNeeds)
     const Result noFlow = run(runArchive, {"import", file("empty.zip"), "-d", file("other")});
     EXPECT_EQ(noFlow.exitCode, ExitFound);
     EXPECT_EQ(noFlow.err, "Can't Open this file :: " + file("other/autosave.conf") + "\n");
+    // Python's zipfile writes entries with permissions and no file type: they are files. A
+    // refused archive says why after the message.
+    writeText(temp / "py.qfl", Flow);
+    ASSERT_EQ(std::system(("cd " + temp.path().string() +
+                           " && /usr/bin/python3 -c \"import zipfile\n"
+                           "with zipfile.ZipFile('py.zip', 'w') as z:\n"
+                           "    z.writestr('autosave.qfl', open('py.qfl').read())\n"
+                           "with zipfile.ZipFile('link.zip', 'w') as z:\n"
+                           "    i = zipfile.ZipInfo('x'); i.external_attr = 0o120777 << 16\n"
+                           "    z.writestr(i, '/etc'); z.writestr('autosave.qfl', 'x')\"")
+                              .c_str()),
+              0);
+    const Result python = run(runArchive, {"import", file("py.zip"), "-d", file("py")});
+    EXPECT_EQ(python.exitCode, ExitOk) << python.err;
+    const Result refused = run(runArchive, {"import", file("link.zip"), "-d", file("third")});
+    EXPECT_EQ(refused.exitCode, ExitFound);
+    EXPECT_EQ(refused.err, "Can't Open this file :: " + file("third/autosave.conf") +
+                               "\nThe archive entry x is refused: it is a symbolic link\n");
 
     // An asterisk-mode flow travels as autosave.conf and is opened from it.
     tone("flows/menu_E.wav");

@@ -109,6 +109,29 @@ TEST_F(Settings, ChangesSurviveASaveAndReload)
     EXPECT_EQ(reread->get(6), std::nullopt);
 }
 
+TEST_F(Settings, EverySavedValueReadsBackTheSame)
+{
+    // A comment after the root is no junk.
+    writeText(file(), IvrSettings::defaultText("/opt") + "<!-- end -->\n");
+    auto settings = make();
+    EXPECT_TRUE(settings->load(dialogs));
+    const std::string values[] = {
+        "line\r\nends\rmixed\n",      " padded ",         "tab\there", "&amp; <![CDATA[x]]> &#13;",
+        "utf-8 \xc3\xa9\xe2\x82\xac", "\x01\x1f control", "cut\0after"};
+    for (const std::string &value : values) {
+        SCOPED_TRACE(value);
+        settings->setText(Setting::DefaultTreePath, value);
+        const std::string held = settings->text(Setting::DefaultTreePath);
+        ASSERT_TRUE(settings->save());
+        auto reread = make();
+        EXPECT_TRUE(reread->load(dialogs));
+        EXPECT_EQ(reread->text(Setting::DefaultTreePath), held);
+        for (int id = 1; id <= Setting::DefaultTreePath; ++id)
+            EXPECT_EQ(reread->get(id), settings->get(id)) << id;
+    }
+    EXPECT_TRUE(dialogs.texts().empty());
+}
+
 TEST_F(Settings, AbsentElementsReadAsNothingAndIgnoreWrites)
 {
     writeText(file(), R"(<?xml version="1.0" ?><IvrSet version="3001"><Settings>)"
@@ -137,6 +160,12 @@ TEST_F(Settings, UnreadableFilesAreKeptAsideAndReplacedByTheDefaults)
         R"(<IvrSet version="3001"><Settings><AutoSave value="1"/></IvrSet>)",
         R"(<Other><Settings/></Other>)",
         R"(<IvrSet version="3001"/>)",
+        // Anything after the root: once read, saved back and then refused on the next start.
+        IvrSettings::defaultText("/opt") + "junk",
+        IvrSettings::defaultText("/opt") + "<Other/>",
+        IvrSettings::defaultText("/opt") + R"(<IvrSet version="3001"><Settings/></IvrSet>)",
+        IvrSettings::defaultText("/opt") + "<?xml version=\"1.0\"?>",
+        "text first" + IvrSettings::defaultText("/opt"),
     };
     for (const std::string &content : broken) {
         SCOPED_TRACE(content);

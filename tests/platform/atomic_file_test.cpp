@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <sys/stat.h>
 
 using namespace vocara;
@@ -71,4 +72,30 @@ TEST_F(AtomicFile, FailureLeavesTheTargetAndReportsWhy)
     EXPECT_FALSE(error.empty());
     EXPECT_TRUE(fs::is_directory(occupied / "inside"));
     EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(AtomicFile, ASaveClearsOnlyItsOwnStaleTemporaries)
+{
+    const fs::path target = folder / "flow.qfl";
+    auto make = [&](const std::string &name, bool old) {
+        test::writeText(folder / name, "left over");
+        if (old)
+            fs::last_write_time(folder / name,
+                                fs::file_time_type::clock::now() - std::chrono::minutes(5));
+    };
+    make(".flow.qfl.Ab3dE9", true);        // killed during an earlier save
+    make(".flow.qfl.Zz0000.Yy1111", true); // a zip writer's own temporary
+    make(".flow.qfl.fresh1", false);       // a save under way right now
+    make(".flow.qfl.toolong7", true);
+    make(".flow.qfl.ab-de9", true);
+    make(".other.qfl.Ab3dE9", true);
+    make("flow.qfl.Ab3dE9", true);
+    fs::create_symlink(folder / "flow.qfl.Ab3dE9", folder / ".flow.qfl.Link01");
+    ASSERT_TRUE(writeFileAtomically(target, "new"));
+    std::set<std::string> left;
+    for (const auto &entry : fs::directory_iterator(folder))
+        left.insert(entry.path().filename().string());
+    EXPECT_EQ(left, (std::set<std::string>{"flow.qfl", ".flow.qfl.fresh1", ".flow.qfl.toolong7",
+                                           ".flow.qfl.ab-de9", ".other.qfl.Ab3dE9",
+                                           "flow.qfl.Ab3dE9", ".flow.qfl.Link01"}));
 }

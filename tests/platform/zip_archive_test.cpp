@@ -106,3 +106,55 @@ TEST(ZipArchive, HostileArchivesAreRefusedWhole)
     test::writeText(temp / "junk.zip", "not an archive");
     EXPECT_FALSE(extractZip(temp / "junk.zip", temp / "dest", placed, error));
 }
+
+TEST(ZipArchive, PermissionOnlyEntriesAreRegularFiles)
+{
+    // Some tools record a Unix entry's permissions without its file-type bits.
+    test::TempFolder temp;
+    makeArchive(temp / "plain.zip", {{"autosave.qfl", "<QenIvr/>"}, {"sub/a.wav", "RIFF"}});
+    int code = 0;
+    zip_t *archive = zip_open((temp / "plain.zip").c_str(), 0, &code);
+    ASSERT_NE(archive, nullptr);
+    for (zip_uint64_t i = 0; i < 2; ++i)
+        zip_file_set_external_attributes(archive, i, 0, ZIP_OPSYS_UNIX, 0600u << 16);
+    ASSERT_EQ(zip_close(archive), 0);
+    std::vector<std::filesystem::path> placed;
+    std::string error;
+    ASSERT_TRUE(extractZip(temp / "plain.zip", temp / "dest", placed, error)) << error;
+    EXPECT_EQ(test::readText(temp / "dest/sub/a.wav"), "RIFF");
+
+    // A refusal says why.
+    makeArchive(temp / "link.zip", {{"link", "->/etc/passwd"}});
+    EXPECT_FALSE(extractZip(temp / "link.zip", temp / "dest", placed, error));
+    EXPECT_EQ(error, "The archive entry link is refused: it is a symbolic link");
+    makeArchive(temp / "climb.zip", {{"../x", "evil"}});
+    EXPECT_FALSE(extractZip(temp / "climb.zip", temp / "dest", placed, error));
+    EXPECT_EQ(error, "The archive entry ../x is refused: its name leads out of the folder");
+}
+
+TEST(ZipArchive, TotalSizeAndEntryCountAreCappedBeforeAnythingIsWritten)
+{
+    test::TempFolder temp;
+    // Five entries that each pass the entry limit but not, together, the total.
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (int i = 0; i < 5; ++i)
+        entries.emplace_back("part" + std::to_string(i) + ".bin", std::string(300 * 1024, 'z'));
+    makeArchive(temp / "many.zip", entries);
+    ZipLimits limits;
+    limits.largestEntry = 400 * 1024;
+    limits.totalBytes = 1024 * 1024;
+    std::vector<std::filesystem::path> placed;
+    std::string error;
+    EXPECT_FALSE(extractZip(temp / "many.zip", temp / "dest", placed, error, limits));
+    EXPECT_EQ(error, "The archive unpacks to more than 1 MiB");
+    EXPECT_EQ(temp.entryCount(), 2u); // the archive and an empty destination
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp / "dest"), {}), 0);
+
+    limits.totalBytes = 2 * 1024 * 1024;
+    limits.entries = 4;
+    EXPECT_FALSE(extractZip(temp / "many.zip", temp / "dest", placed, error, limits));
+    EXPECT_EQ(error, "The archive holds 5 entries, more than the 4 taken");
+    limits.entries = 5;
+    EXPECT_TRUE(extractZip(temp / "many.zip", temp / "dest", placed, error, limits)) << error;
+    EXPECT_EQ(placed.size(), 5u);
+}
