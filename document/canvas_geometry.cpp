@@ -166,6 +166,56 @@ CellRange cellsIn(const Rect &area)
     return range;
 }
 
+NodeId firstParent(const CVocaraDoc &doc, NodeId id)
+{
+    const NodeData *node = doc.node(id);
+    return node && !node->parents.empty() ? node->parents.front() : NoNode;
+}
+
+NodeId firstChild(const CVocaraDoc &doc, NodeId id)
+{
+    const NodeData *node = doc.node(id);
+    return node && !node->children.empty() ? node->children.front() : NoNode;
+}
+
+NodeId tabTarget(const CVocaraDoc &doc, NodeId id)
+{
+    const NodeData *parent = doc.node(firstParent(doc, id));
+    if (parent && parent->children.size() >= 2 && parent->children[1] != id)
+        return parent->children[1];
+    return firstChild(doc, id);
+}
+
+NodeId siblingTarget(const CVocaraDoc &doc, NodeId id, int step)
+{
+    const NodeData *parent = doc.node(firstParent(doc, id));
+    if (!parent)
+        return NoNode;
+    const auto it = std::find(parent->children.begin(), parent->children.end(), id);
+    if (it == parent->children.end())
+        return NoNode;
+    const long at = static_cast<long>(it - parent->children.begin()) + step;
+    if (at < 0 || at >= static_cast<long>(parent->children.size()))
+        return NoNode;
+    return parent->children[static_cast<size_t>(at)];
+}
+
+std::string tooltipText(const CVocaraDoc &doc, NodeId id)
+{
+    const NodeData *node = doc.node(id);
+    const KindDescriptor *kind = node ? doc.catalogue().descriptor(node->kind) : nullptr;
+    if (!kind)
+        return {};
+    for (size_t i = 0; i < kind->properties.size(); ++i) {
+        if (kind->properties[i].label != GridText::TooltipLabel)
+            continue;
+        if (i >= node->values.size() || node->values[i].empty())
+            return {};
+        return "       " + node->values[i];
+    }
+    return {};
+}
+
 namespace Print {
 
 Point pageSize(int reportedWidth, int reportedHeight)

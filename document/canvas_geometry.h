@@ -3,6 +3,7 @@
 #include "document/node_data.h"
 
 #include <array>
+#include <string>
 #include <vector>
 
 namespace vocara {
@@ -100,6 +101,20 @@ struct CellRange
     int lastColumn = -1;
 };
 CellRange cellsIn(const Rect &area);
+
+// Keyboard navigation from the selected node; NoNode when there is nowhere to go.
+// Tab: the second child of the first parent when that parent has two or more children and
+// the node is not that child; otherwise the node's first child.
+NodeId tabTarget(const CVocaraDoc &doc, NodeId id);
+// Left and Right: the previous or next child of the node's first parent.
+NodeId siblingTarget(const CVocaraDoc &doc, NodeId id, int step);
+// Up and Down: the first parent, the first child.
+NodeId firstParent(const CVocaraDoc &doc, NodeId id);
+NodeId firstChild(const CVocaraDoc &doc, NodeId id);
+
+// The node's tooltip: seven spaces and the value of its "Write ToolTip" property; empty when
+// its kind has no such property or the value is empty.
+std::string tooltipText(const CVocaraDoc &doc, NodeId id);
 
 // Printing: four times the screen's scale, 200 units a cell from (50, 50).
 namespace Print {

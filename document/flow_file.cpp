@@ -205,4 +205,22 @@ bool CVocaraDoc::save(const std::string &path, bool isAutosave)
     return true;
 }
 
+bool CVocaraDoc::saveExitCopy()
+{
+    if (m_mode == DocumentMode::None)
+        return false;
+    validateFlow(false);
+    FlowWriter(*this).write(*m_image, m_errorLines.empty());
+    const std::string text = flowText();
+    const std::filesystem::path target =
+        std::filesystem::path(m_defaultSaveFolder) /
+        std::string(m_mode == DocumentMode::Flow ? FlowFiles::FlowAutosave
+                                                 : FlowFiles::ContextAutosave);
+    if (m_mode == DocumentMode::Flow)
+        return writeFileAtomically(target, text);
+    std::string fileText;
+    return m_exporter && m_exporter->buildContextFile(*this, target.string(), text, fileText) &&
+           writeFileAtomically(target, fileText);
+}
+
 } // namespace vocara

@@ -35,7 +35,7 @@ Row asteriskOnly(Row row)
     return row;
 }
 
-constexpr std::string_view TooltipLabel = "Write ToolTip";
+constexpr std::string_view TooltipLabel = GridText::TooltipLabel;
 constexpr std::string_view TooltipDescription = "Node Description Appear as TooTip";
 constexpr std::string_view WaveFileDescription = "Browse for Wave File or Write down its name";
 constexpr std::string_view ReturnVarDescription = "Choose a Variable Name for return result";

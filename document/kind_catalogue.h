@@ -94,6 +94,7 @@ inline constexpr std::string_view SendFileCategory = "Send File ";
 inline constexpr std::string_view SendMessageCategory = "Send Message ";
 inline constexpr std::string_view SetParametersCategory = "Set Parameters";
 inline constexpr std::string_view EmptyFileChooser = "Click to Open";
+inline constexpr std::string_view TooltipLabel = "Write ToolTip";
 } // namespace GridText
 
 // Group keywords that rearrange a kind's rows into categories.

@@ -97,6 +97,9 @@ public:
     // Writes the flow (validating first) to `path`, or in asterisk mode the dialplan next to
     // it. An autosave leaves the document's own path and modified flag alone.
     bool save(const std::string &path, bool isAutosave = false);
+    // The copy kept when the designer closes: autosave.qfl or autosave.conf in the default
+    // save folder, written with no question, no message and no server step.
+    bool saveExitCopy();
     // Inserts a script's flow, unlinked, its top-left node at the canvas point.
     bool insertScript(std::string_view name, int x, int y);
     const std::string &path() const { return m_path; }

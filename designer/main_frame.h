@@ -1,0 +1,122 @@
+#pragma once
+
+#include "designer/recent_files.h"
+#include "document/autosave_timer.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <functional>
+#include <map>
+
+class QAction;
+class QActionGroup;
+class QDockWidget;
+class QLabel;
+class QMenu;
+class QToolBar;
+
+namespace vocara {
+
+class CVocaraView;
+class DocumentAdapter;
+class IvrSettings;
+class Registry;
+class UserDialogs;
+
+// What the main window needs from the program around it.
+struct FrameContext
+{
+    IvrSettings *settings = nullptr;
+    Registry *registry = nullptr;
+    UserDialogs *dialogs = nullptr;
+    QString installFolder;
+};
+
+// The designer's main window: menus, the main and node toolbars, the status bar, the
+// "Properties" and "Variable" docks, the canvas, recent files and the autosave timer.
+class CMainFrame : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    enum class FileChoice { Open, SaveAs, Script, ExportImage };
+    // Asks the user for a file; tests answer instead of a file dialog.
+    using FileChooser =
+        std::function<QString(FileChoice, const QString &suggested, const QString &filter)>;
+
+    CMainFrame(DocumentAdapter &adapter, const FrameContext &context, QWidget *parent = nullptr);
+    ~CMainFrame() override;
+
+    CVocaraView *view() const { return m_view; }
+    DocumentAdapter &adapter() const { return m_adapter; }
+    void setFileChooser(FileChooser chooser) { m_chooser = std::move(chooser); }
+
+    // Looks up a command by its menu or toolbar text ("&Open...", "Arrow", "Play Wave").
+    QAction *action(const QString &text) const;
+    QToolBar *mainToolBar() const { return m_mainBar; }
+    QToolBar *nodeToolBar() const { return m_nodeBar; }
+    QDockWidget *propertiesDock() const { return m_propertiesDock; }
+    QDockWidget *variableDock() const { return m_variableDock; }
+    const QTimer &autoSaveTimer() const { return m_autoSave; }
+    const RecentFiles &recentFiles() const { return m_recent; }
+
+    // File commands, as the menus run them.
+    bool fileNew();
+    bool fileOpen(const QString &path = {});
+    bool fileSave();
+    bool fileSaveAs();
+    // The framework's question before the flow is replaced or the window closes: false when
+    // the user cancelled (or a save the user asked for failed).
+    bool saveModified();
+    // Opens a dropped file after the usual question.
+    void openDropped(const QString &path);
+    // (Re)starts the autosave timer from the settings.
+    void restartAutoSave();
+    // Runs validation and puts the count in the status bar.
+    void runValidation();
+    // The canvas as a picture: PNG, SVG or PDF by the name's extension.
+    bool exportImage(const QString &path, QString *error = nullptr);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void createToolBars();
+    void createDocks();
+    void placeToolBar(QToolBar *bar, int settingId);
+    void updateTitle();
+    void updateCommands();
+    void updateRecentMenu();
+    void openHelp();
+    void showAbout();
+    void writeBackLayout();
+    QString chooseFile(FileChoice choice, const QString &suggested, const QString &filter);
+    QAction *addCommand(QMenu *menu, std::string_view text, const QKeySequence &shortcut = {},
+                        std::string_view prompt = {});
+
+    DocumentAdapter &m_adapter;
+    FrameContext m_context;
+    CVocaraView *m_view = nullptr;
+    QToolBar *m_mainBar = nullptr;
+    QToolBar *m_nodeBar = nullptr;
+    QDockWidget *m_propertiesDock = nullptr;
+    QDockWidget *m_variableDock = nullptr;
+    QActionGroup *m_tools = nullptr;
+    std::map<int, QAction *> m_toolActions; // by tool code
+    QMenu *m_fileMenu = nullptr;
+    QMenu *m_recentMenu = nullptr;
+    QList<QAction *> m_recentActions;
+    QAction *m_exitAction = nullptr;
+    std::map<QString, QAction *> m_commands;
+    QTimer m_autoSave;
+    AutoSaveTimer m_autoSaveLogic;
+    RecentFiles m_recent;
+    FileChooser m_chooser;
+    QString m_lastFolder;
+    bool m_layoutWritten = false;
+};
+
+} // namespace vocara

@@ -1,0 +1,261 @@
+// The main window's commands: menus, toolbars and what enables them.
+#include "designer/designer_text.h"
+#include "designer/document_adapter.h"
+#include "designer/kind_icons.h"
+#include "designer/main_frame.h"
+#include "designer/qt_text.h"
+#include "designer/vocara_view.h"
+#include "document/ivr_settings.h"
+#include "document/user_dialogs.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+namespace vocara {
+
+namespace {
+
+// Tools a mode cannot use.
+bool toolAllowed(NodeKind kind, const CVocaraDoc &doc)
+{
+    if (doc.isAsteriskMode()) {
+        return kind != Kind::TransferPBX && kind != Kind::SendSMS && kind != Kind::SendFax &&
+               kind != Kind::SendMail && kind != Kind::REGEDIT;
+    }
+    return kind != Kind::MultiDTMF || !doc.isFlowMode();
+}
+
+// Insert > Nodes: each group's kinds, in the menu's order.
+struct NodeGroup
+{
+    std::string_view title;
+    std::vector<NodeKind> kinds;
+};
+
+const std::vector<NodeGroup> &nodeGroups()
+{
+    static const std::vector<NodeGroup> groups = {
+        {Ui::SoundActions, {Kind::PlayWave, Kind::PlayValue, Kind::TTS}},
+        {Ui::ServerActions, {Kind::Run, Kind::DbTransaction, Kind::Hang, Kind::CSConnection}},
+        {Ui::CallActions,
+         {Kind::UserInput, Kind::MultiDTMF, Kind::SendDTMF, Kind::Transfer, Kind::TransferPBX,
+          Kind::Record}},
+        {Ui::MathActions, {Kind::SetVar, Kind::Compare, Kind::Op}},
+        {Ui::BroadcastActions, {Kind::SendSMS, Kind::SendFax, Kind::SendMail}},
+        {Ui::DataAccessActions, {Kind::ACCESSFILES, Kind::REGEDIT}},
+        {Ui::GeneralActions, {Kind::Wait}},
+    };
+    return groups;
+}
+
+} // namespace
+
+void CMainFrame::createActions()
+{
+    m_tools = new QActionGroup(this);
+    m_tools->setExclusive(true);
+    auto *arrow = new QAction(themedIcon("", QStringLiteral(":/icons/arrow.svg")),
+                              qt(Ui::ToolArrow), this);
+    arrow->setCheckable(true);
+    arrow->setChecked(true);
+    arrow->setStatusTip(qt(Ui::ToolArrow));
+    m_tools->addAction(arrow);
+    m_toolActions[Ui::ToolPointer] = arrow;
+    m_commands.emplace(qt(Ui::ToolArrow), arrow);
+    connect(arrow, &QAction::triggered, this, [this] { m_view->setTool(Ui::ToolPointer); });
+    for (const Ui::NodeCommand &command : Ui::NodeCommands) {
+        auto *tool = new QAction(kindIcon(command.kind), qt(command.menuText), this);
+        tool->setCheckable(true);
+        // Tooltip and status prompt: what the node does, then its name.
+        tool->setStatusTip(qt(command.prompt));
+        tool->setToolTip(qt(command.prompt) + QStringLiteral("\n") + qt(command.menuText));
+        m_tools->addAction(tool);
+        m_toolActions[command.kind] = tool;
+        m_commands.emplace(qt(command.menuText), tool);
+        connect(tool, &QAction::triggered, this,
+                [this, kind = command.kind] { m_view->setTool(kind); });
+    }
+}
+
+void CMainFrame::createMenus()
+{
+    QMenuBar *bar = menuBar();
+    auto later = [](QAction *command) {
+        // Carried out by a part of the designer still to come: shown, never a dead click.
+        command->setEnabled(false);
+        command->setProperty("later", true);
+        return command;
+    };
+
+    m_fileMenu = bar->addMenu(qt(Ui::FileMenu));
+    QAction *newFile = addCommand(m_fileMenu, Ui::New, QKeySequence::New);
+    newFile->setIcon(themedIcon("document-new", QStringLiteral(":/icons/new.svg")));
+    connect(newFile, &QAction::triggered, this, &CMainFrame::fileNew);
+    QAction *open = addCommand(m_fileMenu, Ui::Open, QKeySequence::Open);
+    open->setIcon(themedIcon("document-open", QStringLiteral(":/icons/open.svg")));
+    connect(open, &QAction::triggered, this, [this] { fileOpen(); });
+    QAction *save = addCommand(m_fileMenu, Ui::Save, QKeySequence::Save);
+    save->setIcon(themedIcon("document-save", QStringLiteral(":/icons/save.svg")));
+    connect(save, &QAction::triggered, this, &CMainFrame::fileSave);
+    QAction *saveAs = addCommand(m_fileMenu, Ui::SaveAs);
+    connect(saveAs, &QAction::triggered, this, &CMainFrame::fileSaveAs);
+    m_fileMenu->addSeparator();
+    QAction *simulate = later(addCommand(m_fileMenu, Ui::SimulatorStart));
+    simulate->setIcon(themedIcon("media-playback-start", QStringLiteral(":/icons/simulate.svg")));
+    later(addCommand(m_fileMenu, Ui::Export));
+    later(addCommand(m_fileMenu, Ui::Import));
+    later(addCommand(m_fileMenu, Ui::AttachFiles));
+    QAction *image = addCommand(m_fileMenu, Ui::ExportImage);
+    connect(image, &QAction::triggered, this, [this] {
+        const QString path =
+            chooseFile(FileChoice::ExportImage, QString(), qt(Ui::ImageFilter));
+        QString error;
+        if (!path.isEmpty() && !exportImage(path, &error) && m_context.dialogs)
+            m_context.dialogs->error(utf8(error));
+    });
+    m_fileMenu->addSeparator();
+    later(addCommand(m_fileMenu, Ui::Print, QKeySequence::Print));
+    later(addCommand(m_fileMenu, Ui::PrintPreview));
+    later(addCommand(m_fileMenu, Ui::PrintSetup));
+    m_fileMenu->addSeparator();
+    m_recentMenu = m_fileMenu->addMenu(qt(Ui::RecentFilesMenu));
+    m_fileMenu->addSeparator();
+    m_exitAction = addCommand(m_fileMenu, Ui::Exit, QKeySequence::Quit);
+    connect(m_exitAction, &QAction::triggered, this, &QWidget::close);
+
+    QMenu *edit = bar->addMenu(qt(Ui::EditMenu));
+    later(addCommand(edit, Ui::Delete, QKeySequence(Qt::Key_Delete)));
+    later(addCommand(edit, Ui::UndoDelete, QKeySequence(Qt::CTRL | Qt::Key_Z)));
+    edit->addSeparator();
+    later(addCommand(edit, Ui::Copy, QKeySequence(Qt::CTRL | Qt::Key_C)));
+    later(addCommand(edit, Ui::Cut, QKeySequence(Qt::CTRL | Qt::Key_X)));
+    later(addCommand(edit, Ui::Paste, QKeySequence(Qt::CTRL | Qt::Key_V)));
+
+    QMenu *view = bar->addMenu(qt(Ui::ViewMenu));
+    QAction *toolbars = addCommand(view, Ui::Toolbar);
+    toolbars->setCheckable(true);
+    toolbars->setChecked(true);
+    connect(toolbars, &QAction::toggled, this, [this](bool on) {
+        m_mainBar->setVisible(on);
+        m_nodeBar->setVisible(on);
+    });
+    QAction *status = addCommand(view, Ui::StatusBar);
+    status->setCheckable(true);
+    status->setChecked(true);
+    connect(status, &QAction::toggled, statusBar(), &QStatusBar::setVisible);
+    addCommand(view, Ui::Properties);
+    addCommand(view, Ui::Variables);
+    view->addSeparator();
+    QAction *validation = addCommand(view, Ui::Validation, QKeySequence(Qt::Key_F7));
+    connect(validation, &QAction::triggered, this, &CMainFrame::runValidation);
+
+    QMenu *insert = bar->addMenu(qt(Ui::InsertMenu));
+    QMenu *nodes = insert->addMenu(qt(Ui::NodesMenu));
+    for (const NodeGroup &group : nodeGroups()) {
+        QMenu *menu = nodes->addMenu(qt(group.title));
+        for (NodeKind kind : group.kinds)
+            menu->addAction(m_toolActions.at(kind));
+    }
+    QMenu *samples = nodes->addMenu(qt(Ui::ReadyMade));
+    auto sampleCommand = [&](QMenu *menu, const Ui::SampleCommand &sample) {
+        // Samples are inserted by the canvas editing that comes next; shown until then.
+        QAction *command = menu->addAction(qt(sample.menuText));
+        later(command);
+    };
+    sampleCommand(samples, Ui::HelloWorldSample);
+    sampleCommand(samples, Ui::RecordSample);
+    QMenu *extension = samples->addMenu(qt(Ui::ExtensionMenu));
+    for (const Ui::SampleCommand &sample : Ui::ExtensionSamples)
+        sampleCommand(extension, sample);
+    QMenu *database = samples->addMenu(qt(Ui::DatabaseMenu));
+    for (const Ui::SampleCommand &sample : Ui::DatabaseSamples)
+        sampleCommand(database, sample);
+    for (const Ui::SampleCommand &sample : Ui::OtherSamples)
+        sampleCommand(samples, sample);
+    later(samples->addAction(qt(Ui::BrowseSamples)));
+
+    QMenu *settings = bar->addMenu(qt(Ui::SettingsMenu));
+    later(addCommand(settings, Ui::SettingsSimulator));
+    QAction *asterisk = addCommand(settings, Ui::SettingsAsterisk);
+    connect(asterisk, &QAction::triggered, this, [this] {
+        if (!m_adapter.doc().isAsteriskMode() && m_context.dialogs)
+            m_context.dialogs->inform(Ui::MustBeAsteriskMode);
+    });
+    later(addCommand(settings, Ui::SettingsCustomize));
+
+    QMenu *help = bar->addMenu(qt(Ui::HelpMenu));
+    QAction *contains = addCommand(help, Ui::HelpContains, QKeySequence::HelpContents);
+    connect(contains, &QAction::triggered, this, &CMainFrame::openHelp);
+    later(addCommand(help, Ui::KeyboardShortcuts));
+    QAction *about = addCommand(help, Ui::About);
+    about->setMenuRole(QAction::AboutRole);
+    connect(about, &QAction::triggered, this, &CMainFrame::showAbout);
+}
+
+void CMainFrame::createToolBars()
+{
+    m_mainBar = new QToolBar(qt(Ui::MainToolbarTitle), this);
+    m_mainBar->setObjectName(QStringLiteral("MainToolBar"));
+    m_mainBar->setIconSize(QSize(24, 24));
+    m_mainBar->addAction(action(qt(Ui::New)));
+    m_mainBar->addAction(action(qt(Ui::Open)));
+    m_mainBar->addAction(action(qt(Ui::Save)));
+    m_mainBar->addSeparator();
+    m_mainBar->addAction(action(qt(Ui::ToolArrow)));
+    QAction *remove = action(qt(Ui::Delete));
+    remove->setIcon(themedIcon("edit-delete", QStringLiteral(":/icons/delete.svg")));
+    m_mainBar->addAction(remove);
+    m_mainBar->addSeparator();
+    QAction *simulate = action(qt(Ui::SimulatorStart));
+    simulate->setIconText(qt(Ui::ToolStartSimulation));
+    simulate->setToolTip(qt(Ui::ToolStartSimulation));
+    m_mainBar->addAction(simulate);
+    placeToolBar(m_mainBar, Setting::ToolbarMainPosition);
+
+    m_nodeBar = new QToolBar(qt(Ui::NodeToolbarTitle), this);
+    m_nodeBar->setObjectName(QStringLiteral("NodeToolBar"));
+    m_nodeBar->setIconSize(QSize(24, 24));
+    for (const Ui::NodeCommand &command : Ui::NodeCommands) {
+        m_nodeBar->addAction(m_toolActions.at(command.kind));
+        if (std::find(std::begin(Ui::NodeGroupEnds), std::end(Ui::NodeGroupEnds),
+                      command.kind) != std::end(Ui::NodeGroupEnds))
+            m_nodeBar->addSeparator();
+    }
+    placeToolBar(m_nodeBar, Setting::ToolbarTruePosition);
+}
+
+void CMainFrame::updateCommands()
+{
+    const CVocaraDoc &doc = m_adapter.doc();
+    for (const auto &[kind, tool] : m_toolActions) {
+        if (kind <= Kind::LastAction)
+            tool->setEnabled(toolAllowed(kind, doc));
+    }
+    action(qt(Ui::SettingsAsterisk))->setEnabled(!doc.isAsteriskMode());
+    action(qt(Ui::SaveAs))->setEnabled(doc.mode() != DocumentMode::None);
+}
+
+void CMainFrame::updateRecentMenu()
+{
+    m_recentMenu->clear();
+    const QStringList &files = m_recent.files();
+    for (int i = 0; i < files.size(); ++i) {
+        QAction *entry = m_recentMenu->addAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(files[i]).fileName()));
+        entry->setStatusTip(files[i]);
+        connect(entry, &QAction::triggered, this, [this, path = files[i]] {
+            if (!fileOpen(path) && !QFileInfo::exists(path)) {
+                m_recent.remove(path);
+                updateRecentMenu();
+            }
+        });
+    }
+    m_recentMenu->setEnabled(!files.isEmpty());
+}
+
+} // namespace vocara

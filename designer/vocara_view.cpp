@@ -1,0 +1,418 @@
+#include "designer/vocara_view.h"
+
+#include "designer/designer_text.h"
+#include "designer/document_adapter.h"
+#include "designer/qt_text.h"
+#include "document/user_dialogs.h"
+
+#include <QDragEnterEvent>
+#include <QHelpEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QScrollBar>
+#include <QToolTip>
+
+#include <algorithm>
+
+namespace vocara {
+
+CVocaraView::CVocaraView(DocumentAdapter &adapter, const IvrSettings *settings, QWidget *parent)
+    : QAbstractScrollArea(parent)
+    , m_adapter(adapter)
+    , m_settings(settings)
+    , m_tool(Ui::ToolPointer)
+{
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    viewport()->setMouseTracking(true);
+    viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    setFrameShape(QFrame::NoFrame);
+    horizontalScrollBar()->setSingleStep(CellSize);
+    verticalScrollBar()->setSingleStep(CellSize);
+
+    auto repaint = [this] { viewport()->update(); };
+    connect(&adapter, &DocumentAdapter::documentReset, this, &CVocaraView::rebuild);
+    connect(&adapter, &DocumentAdapter::nodeAdded, this, [this] {
+        updateScrollRange();
+        viewport()->update();
+    });
+    connect(&adapter, &DocumentAdapter::nodeRemoved, this, [this](quint64 id) {
+        auto &multi = m_marks.multiSelection;
+        multi.erase(std::remove(multi.begin(), multi.end(), NodeId(id)), multi.end());
+        auto &path = m_marks.simulatorPath;
+        path.erase(std::remove(path.begin(), path.end(), NodeId(id)), path.end());
+        if (m_marks.selected == id)
+            clearSelection();
+        if (m_marks.selectedLink.parent == id || m_marks.selectedLink.child == id)
+            m_marks.selectedLink = {};
+        viewport()->update();
+    });
+    connect(&adapter, &DocumentAdapter::nodeChanged, this, repaint);
+    connect(&adapter, &DocumentAdapter::linkAdded, this, repaint);
+    connect(&adapter, &DocumentAdapter::linkRemoved, this, [this](quint64 from, quint64 to) {
+        if (m_marks.selectedLink == Canvas::LinkHit{from, to})
+            m_marks.selectedLink = {};
+        viewport()->update();
+    });
+    rebuild();
+}
+
+void CVocaraView::rebuild()
+{
+    m_marks = {};
+    m_tool = Ui::ToolPointer;
+    m_sweeping = m_linkDrag = m_dragArmed = false;
+    updateScrollRange();
+    updateCursor();
+    emit selectionChanged(NoNode);
+    emit toolChanged(m_tool);
+    viewport()->update();
+}
+
+void CVocaraView::settingsChanged()
+{
+    viewport()->update();
+}
+
+void CVocaraView::updateScrollRange()
+{
+    const CanvasExtent extent = m_adapter.doc().canvasExtent();
+    const QSize page = viewport()->size();
+    horizontalScrollBar()->setRange(0, std::max(0, extent.width - page.width()));
+    verticalScrollBar()->setRange(0, std::max(0, extent.height - page.height()));
+    horizontalScrollBar()->setPageStep(page.width());
+    verticalScrollBar()->setPageStep(page.height());
+}
+
+Canvas::Point CVocaraView::canvasPoint(const QPoint &p) const
+{
+    return {p.x() + horizontalScrollBar()->value(), p.y() + verticalScrollBar()->value()};
+}
+
+QPoint CVocaraView::viewportPoint(Canvas::Point p) const
+{
+    return {p.x - horizontalScrollBar()->value(), p.y - verticalScrollBar()->value()};
+}
+
+Cell CVocaraView::firstVisibleCell() const
+{
+    return Canvas::cellAt(canvasPoint({0, 0}));
+}
+
+void CVocaraView::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(viewport());
+    const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    painter.translate(-scroll);
+    const QRect area = event->rect().translated(scroll);
+    paintCanvas(painter, m_adapter.doc(), area, m_marks, CanvasColors::fromSettings(m_settings));
+}
+
+void CVocaraView::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollRange();
+}
+
+void CVocaraView::selectNode(NodeId id)
+{
+    if (!m_adapter.doc().exists(id)) {
+        clearSelection();
+        return;
+    }
+    m_marks.selected = id;
+    viewport()->update();
+    emit selectionChanged(id);
+}
+
+void CVocaraView::clearSelection()
+{
+    const bool had = m_marks.selected != NoNode;
+    m_marks.selected = NoNode;
+    viewport()->update();
+    if (had)
+        emit selectionChanged(NoNode);
+}
+
+void CVocaraView::selectAndShow(NodeId id)
+{
+    if (id == NoNode)
+        return;
+    m_marks.selectedLink = {};
+    selectNode(id);
+}
+
+void CVocaraView::addToMultiSelection(NodeId id)
+{
+    auto &multi = m_marks.multiSelection;
+    if (std::find(multi.begin(), multi.end(), id) == multi.end())
+        multi.push_back(id);
+}
+
+void CVocaraView::setTool(int tool)
+{
+    if (m_tool == tool)
+        return;
+    m_tool = tool;
+    updateCursor();
+    emit toolChanged(tool);
+}
+
+void CVocaraView::updateCursor()
+{
+    if (m_linkDrag)
+        viewport()->setCursor(Qt::UpArrowCursor);
+    else if (m_tool != Ui::ToolPointer)
+        viewport()->setCursor(Qt::CrossCursor);
+    else
+        viewport()->setCursor(Qt::ArrowCursor);
+}
+
+void CVocaraView::pageScroll(Qt::Orientation orientation, bool forward)
+{
+    QScrollBar *bar = orientation == Qt::Horizontal ? horizontalScrollBar() : verticalScrollBar();
+    bar->triggerAction(forward ? QAbstractSlider::SliderPageStepAdd
+                               : QAbstractSlider::SliderPageStepSub);
+}
+
+void CVocaraView::leftPress(const QPoint &pos, Qt::KeyboardModifiers modifiers)
+{
+    const Canvas::Point p = canvasPoint(pos);
+    const Cell cell = Canvas::cellAt(p);
+    const bool ctrl = modifiers & Qt::ControlModifier;
+    m_dragArmed = true;
+    m_linkDrag = false;
+    if (m_tool != Ui::ToolPointer) {
+        const int tool = m_tool;
+        if (m_adapter.doc().isSimulatorRunning()) {
+            m_adapter.mutableDoc().dialogs().inform(Ui::CantAddWhileSimulating);
+            setTool(Ui::ToolPointer);
+            return;
+        }
+        if (tool != Ui::ToolSample)
+            setTool(Ui::ToolPointer);
+        if (tool == Ui::ToolSample || cell != Cell{0, 0})
+            emit placeRequested(tool, cell.row, cell.column);
+        return;
+    }
+    const NodeId hit = Canvas::onNodeBox(p) ? m_adapter.doc().nodeAt(cell) : NoNode;
+    if (hit != NoNode) {
+        m_marks.selectedLink = {};
+        if (ctrl) {
+            if (m_marks.selected != NoNode && m_marks.multiSelection.empty())
+                addToMultiSelection(m_marks.selected);
+            addToMultiSelection(hit);
+        }
+        selectNode(hit);
+        if (Canvas::onOutPort(p) || ctrl) {
+            m_linkDrag = true;
+            m_dragArmed = false;
+            updateCursor();
+        }
+        return;
+    }
+    // Empty canvas: a sweep may start here.
+    if (!ctrl)
+        m_marks.multiSelection.clear();
+    clearSelection();
+    m_marks.selectedLink = Canvas::linkAt(m_adapter.doc(), p);
+    m_sweeping = true;
+    viewport()->update();
+}
+
+void CVocaraView::mousePressEvent(QMouseEvent *event)
+{
+    setFocus(Qt::MouseFocusReason);
+    if (event->button() == Qt::LeftButton) {
+        leftPress(event->position().toPoint(), event->modifiers());
+    } else if (event->button() == Qt::RightButton && m_tool == Ui::ToolPointer) {
+        const Canvas::Point p = canvasPoint(event->position().toPoint());
+        const NodeId hit = Canvas::onNodeBox(p) ? m_adapter.doc().nodeAt(Canvas::cellAt(p))
+                                                : NoNode;
+        if (hit != NoNode) {
+            selectAndShow(hit);
+        } else {
+            m_marks.selectedLink = {};
+            clearSelection();
+        }
+    }
+}
+
+void CVocaraView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_sweeping && (event->buttons() & Qt::LeftButton)) {
+        const Canvas::Point p = canvasPoint(event->position().toPoint());
+        const NodeId hit = Canvas::onNodeBox(p) ? m_adapter.doc().nodeAt(Canvas::cellAt(p))
+                                                : NoNode;
+        if (hit != NoNode) {
+            addToMultiSelection(hit);
+            viewport()->update();
+        }
+    }
+}
+
+void CVocaraView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    if (m_tool != Ui::ToolSample)
+        setTool(Ui::ToolPointer);
+    m_sweeping = false;
+    m_dragArmed = false;
+    m_linkDrag = false;
+    updateCursor();
+}
+
+void CVocaraView::wheelEvent(QWheelEvent *event)
+{
+    const int delta = event->angleDelta().y() != 0 ? event->angleDelta().y()
+                                                   : event->angleDelta().x();
+    if (delta == 0)
+        return;
+    const bool sideways = event->buttons() & Qt::RightButton;
+    pageScroll(sideways ? Qt::Horizontal : Qt::Vertical, delta < 0);
+    event->accept();
+}
+
+bool CVocaraView::focusNextPrevChild(bool)
+{
+    return false; // Tab walks the flow, not the window's widgets
+}
+
+void CVocaraView::keyPressEvent(QKeyEvent *event)
+{
+    const CVocaraDoc &doc = m_adapter.doc();
+    const NodeId selected = m_marks.selected;
+    if (event->modifiers() & Qt::ControlModifier) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        clearSelection();
+        m_marks.multiSelection.clear();
+        m_marks.selectedLink = {};
+        setTool(Ui::ToolPointer);
+        viewport()->update();
+        break;
+    case Qt::Key_Tab:
+        selectAndShow(Canvas::tabTarget(doc, selected));
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_Right: {
+        const bool right = event->key() == Qt::Key_Right;
+        selectAndShow(Canvas::siblingTarget(doc, selected, right ? 1 : -1));
+        pageScroll(Qt::Horizontal, right);
+        break;
+    }
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        const bool down = event->key() == Qt::Key_Down;
+        selectAndShow(down ? Canvas::firstChild(doc, selected)
+                           : Canvas::firstParent(doc, selected));
+        pageScroll(Qt::Vertical, down);
+        break;
+    }
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+    }
+}
+
+void CVocaraView::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CVocaraView::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CVocaraView::dropEvent(QDropEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    QString last;
+    for (const QUrl &url : urls) {
+        if (url.isLocalFile())
+            last = url.toLocalFile();
+    }
+    if (last.isEmpty())
+        return;
+    event->acceptProposedAction();
+    emit fileDropped(last);
+}
+
+bool CVocaraView::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        const Canvas::Point p = canvasPoint(help->pos());
+        const NodeId hit = Canvas::onNodeBox(p) ? m_adapter.doc().nodeAt(Canvas::cellAt(p))
+                                                : NoNode;
+        const std::string text = hit != NoNode ? Canvas::tooltipText(m_adapter.doc(), hit)
+                                               : std::string();
+        if (text.empty()) {
+            QToolTip::hideText();
+        } else {
+            const Canvas::Rect box = Canvas::nodeBox(Canvas::cellAt(p));
+            QToolTip::showText(viewport()->mapToGlobal(viewportPoint({box.right, box.top})),
+                               qt(text), viewport());
+        }
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+void CVocaraView::scrollNodeIntoView(NodeId id)
+{
+    const NodeData *node = m_adapter.doc().node(id);
+    if (!node)
+        return;
+    const Canvas::Rect box = Canvas::nodeBox(node->cell);
+    // A page at a time, as far as the scroll range lets it go.
+    for (int guard = 0; guard < 10000; ++guard) {
+        const QPoint top = viewportPoint({box.left, box.top});
+        const QPoint bottom = viewportPoint({box.right, box.bottom});
+        const QSize size = viewport()->size();
+        QScrollBar *h = horizontalScrollBar();
+        QScrollBar *v = verticalScrollBar();
+        const int before = h->value() + v->value();
+        if (bottom.x() > size.width())
+            pageScroll(Qt::Horizontal, true);
+        else if (top.x() < 0)
+            pageScroll(Qt::Horizontal, false);
+        else if (bottom.y() > size.height())
+            pageScroll(Qt::Vertical, true);
+        else if (top.y() < 0)
+            pageScroll(Qt::Vertical, false);
+        else
+            break;
+        if (h->value() + v->value() == before)
+            break;
+    }
+}
+
+void CVocaraView::highlightRunningNode(NodeId id, bool restart)
+{
+    if (restart)
+        m_marks.simulatorPath.clear();
+    m_marks.showSimulatorPath = true;
+    m_marks.selected = NoNode;
+    if (m_adapter.doc().exists(id))
+        m_marks.simulatorPath.push_back(id);
+    scrollNodeIntoView(id);
+    viewport()->update();
+}
+
+void CVocaraView::clearSimulatorPath()
+{
+    m_marks.simulatorPath.clear();
+    m_marks.showSimulatorPath = false;
+    viewport()->update();
+}
+
+} // namespace vocara

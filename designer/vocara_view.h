@@ -1,0 +1,89 @@
+#pragma once
+
+#include "designer/canvas_painter.h"
+#include "document/canvas_geometry.h"
+
+#include <QAbstractScrollArea>
+
+namespace vocara {
+
+class DocumentAdapter;
+class IvrSettings;
+
+// The flow canvas: the grid, the links and the node boxes of the document, scrolled; the
+// selection, link selection, keyboard navigation, tooltips, dropped files and the running
+// simulation's path. It reads the document and never changes it behind the adapter's back.
+class CVocaraView : public QAbstractScrollArea
+{
+    Q_OBJECT
+
+public:
+    CVocaraView(DocumentAdapter &adapter, const IvrSettings *settings, QWidget *parent = nullptr);
+
+    NodeId selectedNode() const { return m_marks.selected; }
+    const std::vector<NodeId> &multiSelection() const { return m_marks.multiSelection; }
+    Canvas::LinkHit selectedLink() const { return m_marks.selectedLink; }
+    const std::vector<NodeId> &simulatorPath() const { return m_marks.simulatorPath; }
+    void selectNode(NodeId id);
+    void clearSelection();
+
+    // The tool of the next click: a node kind, the sample tool or the pointer.
+    int tool() const { return m_tool; }
+    void setTool(int tool);
+
+    // The simulator reached `id`; on restart the path starts again. Scrolls it into view.
+    void highlightRunningNode(NodeId id, bool restart);
+    void clearSimulatorPath();
+
+    // The top-left visible cell, where Paste puts what it pastes.
+    Cell firstVisibleCell() const;
+    // Canvas pixels of a point of the viewport, and back.
+    Canvas::Point canvasPoint(const QPoint &viewportPoint) const;
+    QPoint viewportPoint(Canvas::Point canvasPoint) const;
+    // Scrolls a page at a time until the node's box is inside the viewport.
+    void scrollNodeIntoView(NodeId id);
+
+    // The colours changed (options sheet): repaint with the new ones.
+    void settingsChanged();
+
+signals:
+    void selectionChanged(quint64 node);
+    void toolChanged(int tool);
+    void fileDropped(const QString &path);
+    // A click with a node tool or the sample tool on a cell that may take a node.
+    void placeRequested(int tool, int row, int column);
+    void statusMessage(const QString &text);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
+
+private:
+    void rebuild();
+    void updateScrollRange();
+    void selectAndShow(NodeId id);
+    void addToMultiSelection(NodeId id);
+    void pageScroll(Qt::Orientation orientation, bool forward);
+    void updateCursor();
+    void leftPress(const QPoint &pos, Qt::KeyboardModifiers modifiers);
+
+    DocumentAdapter &m_adapter;
+    const IvrSettings *m_settings;
+    CanvasMarks m_marks;
+    int m_tool;
+    bool m_sweeping = false;
+    bool m_linkDrag = false;
+    bool m_dragArmed = false;
+};
+
+} // namespace vocara
