@@ -110,8 +110,8 @@ inline constexpr std::string_view ImageFilter =
 // Splash lines, one after the other.
 inline constexpr std::string_view SplashLines[] = {
     "Loading Program Initializations ......", "Loading QEN Configuration ......",
-    "Loading Asterisk Dailplan ......",        "Loading Simulator .....",
-    "Loading Visual Settings ......",          "Loading Program Options ......",
+    "Loading Asterisk Dailplan ......",       "Loading Simulator .....",
+    "Loading Visual Settings ......",         "Loading Program Options ......",
     "Loading Graphical Interface .....",
 };
 inline constexpr std::string_view VersionPrefix = "V ";
@@ -122,7 +122,7 @@ inline constexpr std::string_view ProfileKey =
 inline constexpr std::string_view RecentFileList = "Recent File List";
 inline constexpr std::string_view RecentFileValue = "File%d";
 inline constexpr std::string_view BarSection = "%s-SCBar-%d";
-inline constexpr std::string_view BarSizeValues[] = {"sizeHorzCX", "sizeHorzCY", "sizeVertCX",
+inline constexpr std::string_view BarSizeValues[] = {"sizeHorzCX", "sizeHorzCY",  "sizeVertCX",
                                                      "sizeVertCY", "sizeFloatCX", "sizeFloatCY"};
 inline constexpr int RecentFileCount = 4;
 
@@ -144,8 +144,9 @@ inline constexpr NodeCommand NodeCommands[] = {
     {Kind::Hang, "Hang up", "Chooses a Hang up Action that ends the call"},
     {Kind::UserInput, "GetDTMF", "Chooses a GetDTMF Action that reads the keys of IVR users"},
     {Kind::Transfer, "Transfer", "Chooses a Transfer Action that transfers the call"},
-    {Kind::TransferPBX, "Transfer PBX", "Chooses a Transfer PBX Action that transfers the call "
-                                        "through the PBX"},
+    {Kind::TransferPBX, "Transfer PBX",
+     "Chooses a Transfer PBX Action that transfers the call "
+     "through the PBX"},
     {Kind::Record, "Record", "Chooses a Record Action that records the voice of IVR users"},
     {Kind::SetVar, "SetVar", "Chooses a SetVar Action that sets a variable"},
     {Kind::Compare, "Compare", "Chooses a Compare Action that compares two values"},
@@ -153,20 +154,23 @@ inline constexpr NodeCommand NodeCommands[] = {
     {Kind::SendSMS, "Send SMS", "Chooses a Send SMS Action that sends a short message"},
     {Kind::SendFax, "Send Fax", "Chooses a Send Fax Action that sends a fax"},
     {Kind::SendMail, "Send Email", "Chooses a Send Email Action that sends an e-mail"},
-    {Kind::CSConnection, "Client/Server", "Chooses a Client/Server Action that talks to a TCP "
-                                          "server"},
-    {Kind::REGEDIT, "Access Register", "Chooses an Access Register Action that reads or writes "
-                                       "the registry"},
-    {Kind::ACCESSFILES, "Access Files", "Chooses an Access Files Action that reads or writes "
-                                        "files"},
+    {Kind::CSConnection, "Client/Server",
+     "Chooses a Client/Server Action that talks to a TCP "
+     "server"},
+    {Kind::REGEDIT, "Access Register",
+     "Chooses an Access Register Action that reads or writes "
+     "the registry"},
+    {Kind::ACCESSFILES, "Access Files",
+     "Chooses an Access Files Action that reads or writes "
+     "files"},
     {Kind::MultiDTMF, "GetMultiDTMF", "Chooses a GetMultiDTMF Action that reads several keys"},
     {Kind::SendDTMF, "SendDTMF", "Chooses a SendDTMF Action that sends keys down the line"},
     {Kind::Wait, "Wait", "Chooses a Wait Action that pauses the call"},
 };
 
 // Where the node toolbar puts a separator: after these kinds.
-inline constexpr NodeKind NodeGroupEnds[] = {Kind::TTS, Kind::Hang, Kind::Record, Kind::Op,
-                                             Kind::SendMail, Kind::ACCESSFILES};
+inline constexpr NodeKind NodeGroupEnds[] = {Kind::TTS, Kind::Hang,     Kind::Record,
+                                             Kind::Op,  Kind::SendMail, Kind::ACCESSFILES};
 
 // ReadyMade samples: menu text and sample name.
 struct SampleCommand
@@ -177,10 +181,8 @@ struct SampleCommand
 
 inline constexpr SampleCommand ExtensionSamples[] = {{"In Qen Mode", "Extension(Qen)"},
                                                      {"In Asterisk Mode", "Extension(Asterisk)"}};
-inline constexpr SampleCommand DatabaseSamples[] = {{"Select", "DBSelect"},
-                                                    {"Insert", "DBInsert"},
-                                                    {"Update", "DBUpdate"},
-                                                    {"Delete", "DBDelete"}};
+inline constexpr SampleCommand DatabaseSamples[] = {
+    {"Select", "DBSelect"}, {"Insert", "DBInsert"}, {"Update", "DBUpdate"}, {"Delete", "DBDelete"}};
 inline constexpr SampleCommand OtherSamples[] = {{"GetPassword", "GetPassword"},
                                                  {"GetPassword(Extened)", "GetPasswordExtened"},
                                                  {"Support", "Support"},

@@ -11,10 +11,10 @@ namespace {
 const char *kindFileName(NodeKind kind)
 {
     static const char *const actions[] = {
-        "playwave", "playvalue", "tts",          "run",     "dbtransaction", "hang",
-        "userinput", "transfer", "transferpbx",  "record",  "setvar",        "compare",
-        "op",       "sendsms",   "sendfax",      "sendmail", "csconnection", "regedit",
-        "accessfiles", "multidtmf", "senddtmf",  "wait",
+        "playwave",    "playvalue", "tts",         "run",      "dbtransaction", "hang",
+        "userinput",   "transfer",  "transferpbx", "record",   "setvar",        "compare",
+        "op",          "sendsms",   "sendfax",     "sendmail", "csconnection",  "regedit",
+        "accessfiles", "multidtmf", "senddtmf",    "wait",
     };
     static const char *const digits[] = {"branch0", "branch1", "branch2", "branch3", "branch4",
                                          "branch5", "branch6", "branch7", "branch8", "branch9"};

@@ -158,9 +158,9 @@ void CMainFrame::createDocks()
                     m_context.registry->value(UserHive, section, value);
                 return text ? std::atoi(text->c_str()) : fallback;
             };
-            size = QSize(std::max(stored(Ui::BarSizeValues[2], size.width()), BarMinimum.width()),
-                         std::max(stored(Ui::BarSizeValues[3], size.height()),
-                                  BarMinimum.height()));
+            size =
+                QSize(std::max(stored(Ui::BarSizeValues[2], size.width()), BarMinimum.width()),
+                      std::max(stored(Ui::BarSizeValues[3], size.height()), BarMinimum.height()));
         }
         dock->resize(size);
         return std::pair{dock, size};
@@ -181,9 +181,8 @@ void CMainFrame::createDocks()
         toggle->setCheckable(true);
         toggle->setChecked(true);
         connect(toggle, &QAction::toggled, dock, &QDockWidget::setVisible);
-        connect(dock, &QDockWidget::visibilityChanged, toggle, [toggle, dock] {
-            toggle->setChecked(!dock->isHidden());
-        });
+        connect(dock, &QDockWidget::visibilityChanged, toggle,
+                [toggle, dock] { toggle->setChecked(!dock->isHidden()); });
     };
     bindToggle(m_propertiesDock, Ui::Properties);
     bindToggle(m_variableDock, Ui::Variables);
@@ -319,8 +318,8 @@ bool CMainFrame::fileSaveAs()
     const bool flow = doc.isFlowMode();
     const QString extension = flow ? QStringLiteral(".qfl") : QStringLiteral(".conf");
     const QString suggested =
-        (m_lastFolder.isEmpty() ? QString() : m_lastFolder + QLatin1Char('/')) +
-        qt(Ui::Untitled) + extension;
+        (m_lastFolder.isEmpty() ? QString() : m_lastFolder + QLatin1Char('/')) + qt(Ui::Untitled) +
+        extension;
     QString path =
         chooseFile(FileChoice::SaveAs, suggested, qt(flow ? Ui::FlowFilter : Ui::AsteriskFilter));
     if (path.isEmpty())
@@ -339,9 +338,9 @@ void CMainFrame::runValidation()
 {
     m_adapter.validate();
     const size_t count = m_adapter.doc().errorLines().size();
-    statusBar()->showMessage(
-        count == 0 ? qt(Msg::NoErrors)
-                   : qt(Msg::fillIn(Msg::ErrorsFound, {std::to_string(count)})));
+    statusBar()->showMessage(count == 0
+                                 ? qt(Msg::NoErrors)
+                                 : qt(Msg::fillIn(Msg::ErrorsFound, {std::to_string(count)})));
 }
 
 bool CMainFrame::exportImage(const QString &path, QString *error)

@@ -59,8 +59,8 @@ void CMainFrame::createActions()
 {
     m_tools = new QActionGroup(this);
     m_tools->setExclusive(true);
-    auto *arrow = new QAction(themedIcon("", QStringLiteral(":/icons/arrow.svg")),
-                              qt(Ui::ToolArrow), this);
+    auto *arrow =
+        new QAction(themedIcon("", QStringLiteral(":/icons/arrow.svg")), qt(Ui::ToolArrow), this);
     arrow->setCheckable(true);
     arrow->setChecked(true);
     arrow->setStatusTip(qt(Ui::ToolArrow));
@@ -112,8 +112,7 @@ void CMainFrame::createMenus()
     later(addCommand(m_fileMenu, Ui::AttachFiles));
     QAction *image = addCommand(m_fileMenu, Ui::ExportImage);
     connect(image, &QAction::triggered, this, [this] {
-        const QString path =
-            chooseFile(FileChoice::ExportImage, QString(), qt(Ui::ImageFilter));
+        const QString path = chooseFile(FileChoice::ExportImage, QString(), qt(Ui::ImageFilter));
         QString error;
         if (!path.isEmpty() && !exportImage(path, &error) && m_context.dialogs)
             m_context.dialogs->error(utf8(error));
@@ -222,8 +221,8 @@ void CMainFrame::createToolBars()
     m_nodeBar->setIconSize(QSize(24, 24));
     for (const Ui::NodeCommand &command : Ui::NodeCommands) {
         m_nodeBar->addAction(m_toolActions.at(command.kind));
-        if (std::find(std::begin(Ui::NodeGroupEnds), std::end(Ui::NodeGroupEnds),
-                      command.kind) != std::end(Ui::NodeGroupEnds))
+        if (std::find(std::begin(Ui::NodeGroupEnds), std::end(Ui::NodeGroupEnds), command.kind) !=
+            std::end(Ui::NodeGroupEnds))
             m_nodeBar->addSeparator();
     }
     placeToolBar(m_nodeBar, Setting::ToolbarTruePosition);

@@ -25,9 +25,8 @@ void QtUserDialogs::error(std::string_view text)
 Answer QtUserDialogs::ask(std::string_view question, Question buttons)
 {
     const QMessageBox::StandardButtons offered =
-        buttons == Question::YesNoCancel
-            ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel
-            : QMessageBox::Yes | QMessageBox::No;
+        buttons == Question::YesNoCancel ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel
+                                         : QMessageBox::Yes | QMessageBox::No;
     const QMessageBox::StandardButton answer =
         QMessageBox::question(m_parent, qt(Ui::AppName), qt(question), offered);
     if (answer == QMessageBox::Yes)

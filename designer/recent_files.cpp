@@ -35,7 +35,8 @@ void RecentFiles::load()
     if (!m_registry)
         return;
     for (int i = 0; i < Ui::RecentFileCount; ++i) {
-        const std::optional<std::string> file = m_registry->value(UserHive, listKey(), valueName(i));
+        const std::optional<std::string> file =
+            m_registry->value(UserHive, listKey(), valueName(i));
         if (file && !file->empty() && !m_files.contains(qt(*file)))
             m_files.append(qt(*file));
     }

@@ -92,8 +92,8 @@ int CVocaraApp::run()
                                                   ".pdf) and exit."),
                                    QStringLiteral("OUT"));
     parser.addOptions({noSplash, screenshot, image});
-    parser.addPositionalArgument(QStringLiteral("file"),
-                                 QStringLiteral("A flow (.qfl), script (.qsc) or dialplan (.conf)"));
+    parser.addPositionalArgument(
+        QStringLiteral("file"), QStringLiteral("A flow (.qfl), script (.qsc) or dialplan (.conf)"));
     parser.process(arguments());
     const QStringList files = parser.positionalArguments();
     const QString file = files.isEmpty() ? QString() : files.last();

@@ -32,7 +32,9 @@ CVocaraView::CVocaraView(DocumentAdapter &adapter, const IvrSettings *settings, 
     horizontalScrollBar()->setSingleStep(CellSize);
     verticalScrollBar()->setSingleStep(CellSize);
 
-    auto repaint = [this] { viewport()->update(); };
+    auto repaint = [this] {
+        viewport()->update();
+    };
     connect(&adapter, &DocumentAdapter::documentReset, this, &CVocaraView::rebuild);
     connect(&adapter, &DocumentAdapter::nodeAdded, this, [this] {
         updateScrollRange();
@@ -229,8 +231,8 @@ void CVocaraView::mousePressEvent(QMouseEvent *event)
         leftPress(event->position().toPoint(), event->modifiers());
     } else if (event->button() == Qt::RightButton && m_tool == Ui::ToolPointer) {
         const Canvas::Point p = canvasPoint(event->position().toPoint());
-        const NodeId hit = Canvas::onNodeBox(p) ? m_adapter.doc().nodeAt(Canvas::cellAt(p))
-                                                : NoNode;
+        const NodeId hit =
+            Canvas::onNodeBox(p) ? m_adapter.doc().nodeAt(Canvas::cellAt(p)) : NoNode;
         if (hit != NoNode) {
             selectAndShow(hit);
         } else {
@@ -244,8 +246,8 @@ void CVocaraView::mouseMoveEvent(QMouseEvent *event)
 {
     if (m_sweeping && (event->buttons() & Qt::LeftButton)) {
         const Canvas::Point p = canvasPoint(event->position().toPoint());
-        const NodeId hit = Canvas::onNodeBox(p) ? m_adapter.doc().nodeAt(Canvas::cellAt(p))
-                                                : NoNode;
+        const NodeId hit =
+            Canvas::onNodeBox(p) ? m_adapter.doc().nodeAt(Canvas::cellAt(p)) : NoNode;
         if (hit != NoNode) {
             addToMultiSelection(hit);
             viewport()->update();
@@ -267,8 +269,8 @@ void CVocaraView::mouseReleaseEvent(QMouseEvent *event)
 
 void CVocaraView::wheelEvent(QWheelEvent *event)
 {
-    const int delta = event->angleDelta().y() != 0 ? event->angleDelta().y()
-                                                   : event->angleDelta().x();
+    const int delta =
+        event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
     if (delta == 0)
         return;
     const bool sideways = event->buttons() & Qt::RightButton;
@@ -351,10 +353,11 @@ bool CVocaraView::viewportEvent(QEvent *event)
     if (event->type() == QEvent::ToolTip) {
         auto *help = static_cast<QHelpEvent *>(event);
         const Canvas::Point p = canvasPoint(help->pos());
-        const NodeId hit = Canvas::onNodeBox(p) ? m_adapter.doc().nodeAt(Canvas::cellAt(p))
-                                                : NoNode;
-        const std::string text = hit != NoNode ? Canvas::tooltipText(m_adapter.doc(), hit)
-                                               : std::string();
+        const NodeId hit =
+            Canvas::onNodeBox(p) ? m_adapter.doc().nodeAt(Canvas::cellAt(p)) : NoNode;
+        const std::string text =
+            hit != NoNode ? Canvas::tooltipText(m_adapter.doc(), hit) : std::string();
+        m_tooltip = qt(text);
         if (text.empty()) {
             QToolTip::hideText();
         } else {

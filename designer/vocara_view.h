@@ -43,6 +43,9 @@ public:
     // Scrolls a page at a time until the node's box is inside the viewport.
     void scrollNodeIntoView(NodeId id);
 
+    // The tooltip text shown over the node under the pointer, empty while none shows.
+    const QString &shownTooltip() const { return m_tooltip; }
+
     // The colours changed (options sheet): repaint with the new ones.
     void settingsChanged();
 
@@ -84,6 +87,7 @@ private:
     bool m_sweeping = false;
     bool m_linkDrag = false;
     bool m_dragArmed = false;
+    QString m_tooltip;
 };
 
 } // namespace vocara

@@ -125,8 +125,8 @@ LinkRoute linkRoute(Cell parent, Cell child)
     const Rect from = nodeBox(parent);
     const Rect to = nodeBox(child);
     const Rect out = offset(OutPort, {from.left, from.top});
-    const Rect in = offset(Rect{InPort.left, InPort.top, InPort.right, InPort.bottom - 1},
-                           {to.left, to.top});
+    const Rect in =
+        offset(Rect{InPort.left, InPort.top, InPort.right, InPort.bottom - 1}, {to.left, to.top});
     return route(parent, child, (out.left + out.right) / 2, out.bottom, (in.left + in.right) / 2,
                  in.top, out, in, 1);
 }

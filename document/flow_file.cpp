@@ -213,9 +213,9 @@ bool CVocaraDoc::saveExitCopy()
     FlowWriter(*this).write(*m_image, m_errorLines.empty());
     const std::string text = flowText();
     const std::filesystem::path target =
-        std::filesystem::path(m_defaultSaveFolder) /
-        std::string(m_mode == DocumentMode::Flow ? FlowFiles::FlowAutosave
-                                                 : FlowFiles::ContextAutosave);
+        std::filesystem::path(m_defaultSaveFolder) / std::string(m_mode == DocumentMode::Flow
+                                                                     ? FlowFiles::FlowAutosave
+                                                                     : FlowFiles::ContextAutosave);
     if (m_mode == DocumentMode::Flow)
         return writeFileAtomically(target, text);
     std::string fileText;

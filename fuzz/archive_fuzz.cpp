@@ -29,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const std::filesystem::path archive = folder() / "input.zip";
     const std::filesystem::path destination = folder() / "out";
-    vocara::writeFileAtomically(
-        archive, std::string_view(reinterpret_cast<const char *>(data), size));
+    vocara::writeFileAtomically(archive,
+                                std::string_view(reinterpret_cast<const char *>(data), size));
     vocara::ZipLimits limits;
     limits.largestEntry = 1 << 20;
     limits.totalBytes = 4 << 20;

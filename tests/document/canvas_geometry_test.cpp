@@ -25,17 +25,16 @@ TEST(CanvasGeometry, BoxesBordersAndPorts)
         Cell cell;
     };
     const Case cases[] = {
-        {{4, 20}, false, false, {0, 0}},   // on the border: x mod 50 = 4
-        {{5, 20}, true, false, {0, 0}},    // first pixel inside
-        {{45, 45}, true, false, {0, 0}},   // last pixel inside
-        {{46, 20}, false, false, {0, 0}},  // border again
-        {{50, 50}, false, false, {1, 1}},  // a cell's corner
-        {{20, 36}, true, false, {0, 0}},   // left of the out-port's zone
-        {{21, 36}, true, true, {0, 0}},    // the out-port grown by a pixel
-        {{27, 44}, true, true, {0, 0}},    // its far corner
-        {{28, 44}, true, false, {0, 0}},
-        {{24, 37}, true, true, {0, 0}},
-        {{124, 186}, true, true, {3, 2}},  // the same spot three rows and two columns on
+        {{4, 20}, false, false, {0, 0}},  // on the border: x mod 50 = 4
+        {{5, 20}, true, false, {0, 0}},   // first pixel inside
+        {{45, 45}, true, false, {0, 0}},  // last pixel inside
+        {{46, 20}, false, false, {0, 0}}, // border again
+        {{50, 50}, false, false, {1, 1}}, // a cell's corner
+        {{20, 36}, true, false, {0, 0}},  // left of the out-port's zone
+        {{21, 36}, true, true, {0, 0}},   // the out-port grown by a pixel
+        {{27, 44}, true, true, {0, 0}},   // its far corner
+        {{28, 44}, true, false, {0, 0}},  {{24, 37}, true, true, {0, 0}},
+        {{124, 186}, true, true, {3, 2}}, // the same spot three rows and two columns on
         {{-3, 20}, false, false, {0, 0}},
     };
     for (const Case &c : cases) {
@@ -51,8 +50,8 @@ TEST(CanvasGeometry, RoutesOfEveryShape)
     // Straight below: the two stubs meet, nothing more.
     LinkRoute r = linkRoute({0, 0}, {1, 0});
     EXPECT_EQ(r.segments, (std::vector<Segment>{{{24, 40}, {24, 49}}, {{24, 57}, {24, 49}}}));
-    EXPECT_EQ(r.arrows, (Arrows{{Point{22, 45}, {26, 45}, {24, 47}},
-                                {Point{22, 51}, {26, 51}, {24, 53}}}));
+    EXPECT_EQ(r.arrows,
+              (Arrows{{Point{22, 45}, {26, 45}, {24, 47}}, {Point{22, 51}, {26, 51}, {24, 53}}}));
     EXPECT_EQ(r.hitAreas, (std::vector<Rect>{{18, 37, 30, 49}, {18, 49, 30, 60}}));
 
     // Far to the right and down: jog, leg down the gutter, leg across to the child.
@@ -62,8 +61,8 @@ TEST(CanvasGeometry, RoutesOfEveryShape)
     EXPECT_EQ(r.segments[3], (Segment{{49, 49}, {49, 99}}));
     EXPECT_EQ(r.segments[4], (Segment{{49, 99}, {124, 99}}));
     EXPECT_EQ(Arrows(r.arrows.begin() + 2, r.arrows.end()),
-              (Arrows{{Point{36, 47}, {36, 51}, {38, 49}},      // on the jog
-                      {Point{47, 65}, {51, 65}, {49, 67}},      // 16 down the leg
+              (Arrows{{Point{36, 47}, {36, 51}, {38, 49}},        // on the jog
+                      {Point{47, 65}, {51, 65}, {49, 67}},        // 16 down the leg
                       {Point{114, 97}, {114, 101}, {116, 99}}})); // 8 before the child
     EXPECT_EQ(std::vector<Rect>(r.hitAreas.begin() + 2, r.hitAreas.end()),
               (std::vector<Rect>{{24, 45, 50, 53}, {49, 95, 124, 103}, {47, 49, 51, 99}}));
@@ -73,8 +72,9 @@ TEST(CanvasGeometry, RoutesOfEveryShape)
     r = linkRoute({0, 2}, {1, 0});
     EXPECT_EQ(r.segments[2], (Segment{{124, 49}, {98, 49}}));
     EXPECT_EQ(r.segments[4], (Segment{{99, 49}, {24, 49}}));
-    EXPECT_EQ(Arrows(r.arrows.begin() + 2, r.arrows.end()),
-              (Arrows{{Point{112, 47}, {112, 51}, {110, 49}}, {Point{34, 47}, {34, 51}, {32, 49}}}));
+    EXPECT_EQ(
+        Arrows(r.arrows.begin() + 2, r.arrows.end()),
+        (Arrows{{Point{112, 47}, {112, 51}, {110, 49}}, {Point{34, 47}, {34, 51}, {32, 49}}}));
 
     // Same column two rows down: into the gutter and back, one arrow down the leg.
     r = linkRoute({0, 1}, {2, 1});
