@@ -8,12 +8,14 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 
 class QAction;
 class QActionGroup;
 class QDockWidget;
 class QLabel;
 class QMenu;
+class QPrinter;
 class QToolBar;
 
 namespace vocara {
@@ -75,6 +77,12 @@ public:
     void restartAutoSave();
     // Runs validation and puts the count in the status bar.
     void runValidation();
+    // Printing: the dialogs around the printout of CanvasPrint.
+    void filePrint();
+    void filePrintPreview();
+    void filePrintSetup();
+    QPrinter &printer();
+
     // The canvas as a picture: PNG, SVG or PDF by the name's extension.
     bool exportImage(const QString &path, QString *error = nullptr);
 
@@ -117,6 +125,7 @@ private:
     FileChooser m_chooser;
     QString m_lastFolder;
     bool m_layoutWritten = false;
+    std::unique_ptr<QPrinter> m_printer;
 };
 
 } // namespace vocara

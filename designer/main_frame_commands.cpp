@@ -118,9 +118,12 @@ void CMainFrame::createMenus()
             m_context.dialogs->error(utf8(error));
     });
     m_fileMenu->addSeparator();
-    later(addCommand(m_fileMenu, Ui::Print, QKeySequence::Print));
-    later(addCommand(m_fileMenu, Ui::PrintPreview));
-    later(addCommand(m_fileMenu, Ui::PrintSetup));
+    connect(addCommand(m_fileMenu, Ui::Print, QKeySequence::Print), &QAction::triggered, this,
+            &CMainFrame::filePrint);
+    connect(addCommand(m_fileMenu, Ui::PrintPreview), &QAction::triggered, this,
+            &CMainFrame::filePrintPreview);
+    connect(addCommand(m_fileMenu, Ui::PrintSetup), &QAction::triggered, this,
+            &CMainFrame::filePrintSetup);
     m_fileMenu->addSeparator();
     m_recentMenu = m_fileMenu->addMenu(qt(Ui::RecentFilesMenu));
     m_fileMenu->addSeparator();

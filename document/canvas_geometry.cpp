@@ -226,10 +226,20 @@ Point pageSize(int reportedWidth, int reportedHeight)
     return {4750, 6000};
 }
 
-int pageCount(int largestRow, int largestColumn)
+PageGrid pageGrid(int largestRow, int largestColumn, Point page)
 {
-    return std::max((largestColumn * CellUnits + 50) / 6824 + 1,
-                    (largestRow * CellUnits + 51) / 4772 + 1);
+    PageGrid grid;
+    grid.across = (std::max(largestColumn, 0) * CellUnits + 50) / std::max(page.x, 1) + 1;
+    grid.down = (std::max(largestRow, 0) * CellUnits + 51) / std::max(page.y, 1) + 1;
+    return grid;
+}
+
+Rect pageArea(const PageGrid &grid, int page, Point size)
+{
+    const int across = std::max(grid.across, 1);
+    const int left = (page % across) * size.x;
+    const int top = (page / across) * size.y;
+    return {left, top, left + size.x, top + size.y};
 }
 
 Rect cellSquare(Cell cell)

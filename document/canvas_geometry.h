@@ -124,8 +124,19 @@ inline constexpr int Origin = 50;
 // The printable page, in units: 4750 x 6000, or what the printer reports when it is one of
 // the two sizes the layout knows.
 Point pageSize(int reportedWidth, int reportedHeight);
-// How many pages the flow takes: its farthest node across and down.
-int pageCount(int largestRow, int largestColumn);
+// How many pages the flow takes: its farthest node across and down, a page of `page` units
+// holding (across) or (down) that many units of the flow. On the 6824 x 4772 landscape page
+// a flow that is only wide or only deep takes the larger of the two counts; one that is both
+// takes every page of the grid, so that no node is left off the printout.
+struct PageGrid
+{
+    int across = 1;
+    int down = 1;
+    int count() const { return across * down; }
+};
+PageGrid pageGrid(int largestRow, int largestColumn, Point page = {6824, 4772});
+// The flow's area a page shows, in units.
+Rect pageArea(const PageGrid &grid, int page, Point size);
 // A cell's square and what is drawn in it, relative to the page's origin.
 Rect cellSquare(Cell cell);
 Rect nodeFrame(Cell cell);

@@ -1,8 +1,10 @@
 // Pictures of the canvas, from the window and from the command line.
 #include "designer/canvas_export.h"
+#include "designer/canvas_print.h"
 #include "tests/designer/designer_fixture.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QProcess>
 
 using namespace vocara;
@@ -77,4 +79,35 @@ TEST_F(Export, TheCommandLineDrawsWithoutAWindow)
     EXPECT_EQ(program.exitCode(), 2);
     EXPECT_TRUE(program.readAllStandardError().trimmed().endsWith("Invalid QEN IVR File"));
     EXPECT_FALSE(std::filesystem::exists(temp / "no.png"));
+}
+
+TEST_F(Export, PrintedPagesHoldEveryNodeAtFourTimesTheScale)
+{
+    const CanvasPrint layout(doc(), {});
+    EXPECT_EQ(layout.pageSize(), (Canvas::Point{4750, 6000}));
+    // Row 30 is 6,051 units down: two pages, one above the other.
+    ASSERT_EQ(layout.pageCount(), 2);
+    QImage page(950, 1200, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        layout.paintPage(painter, 0, QRectF(0, 0, 950, 1200));
+    }
+    // The start node's out-port: 92..108 across and 175..185 down in its cell at (50, 50).
+    // At a fifth of the scale the port is blended with its surroundings: red, not pure red.
+    auto reddish = [](QColor c) {
+        return c.red() > 200 && c.green() < 160 && c.blue() < 160;
+    };
+    EXPECT_TRUE(reddish(page.pixelColor(30, 46)));
+    page.save(QString::fromStdString((temp / "page.png").string()));
+    QImage second(950, 1200, QImage::Format_RGB32);
+    second.fill(Qt::white);
+    {
+        QPainter painter(&second);
+        layout.paintPage(painter, 1, QRectF(0, 0, 950, 1200));
+    }
+    // The last node, at row 30, lands near the top of the second page.
+    EXPECT_TRUE(reddish(second.pixelColor(30, 46)));
+    EXPECT_FALSE(reddish(second.pixelColor(30, 86)));
+    EXPECT_EQ(CanvasPrint(doc(), {6824, 4772}).pageCount(), 2);
 }

@@ -120,13 +120,22 @@ TEST(CanvasGeometry, VisibleCellsAndThePrintLayout)
     EXPECT_EQ(Print::pageSize(4772, 6824), (Point{4772, 6824}));
     EXPECT_EQ(Print::pageSize(6824, 4772), (Point{6824, 4772}));
     EXPECT_EQ(Print::pageSize(4960, 7016), (Point{4750, 6000}));
-    // (column x 200 + 50) div 6824 + 1 against (row x 200 + 51) div 4772 + 1.
-    EXPECT_EQ(Print::pageCount(0, 0), 1);
-    EXPECT_EQ(Print::pageCount(0, 33), 1);
-    EXPECT_EQ(Print::pageCount(0, 34), 2);
-    EXPECT_EQ(Print::pageCount(23, 0), 1);
-    EXPECT_EQ(Print::pageCount(24, 0), 2);
-    EXPECT_EQ(Print::pageCount(48, 34), 3);
+    // (column x 200 + 50) div 6824 + 1 across, (row x 200 + 51) div 4772 + 1 down.
+    EXPECT_EQ(Print::pageGrid(0, 0).count(), 1);
+    EXPECT_EQ(Print::pageGrid(0, 33).count(), 1);
+    EXPECT_EQ(Print::pageGrid(0, 34).count(), 2);
+    EXPECT_EQ(Print::pageGrid(23, 0).count(), 1);
+    EXPECT_EQ(Print::pageGrid(24, 0).count(), 2);
+    EXPECT_EQ(Print::pageGrid(48, 0).count(), 3);
+    // Wide and deep: every page of the grid, none of the nodes left off.
+    EXPECT_EQ(Print::pageGrid(48, 34).count(), 6);
+    // On the default page the same rule with its own size.
+    EXPECT_EQ(Print::pageGrid(0, 23, {4750, 6000}).across, 1);
+    EXPECT_EQ(Print::pageGrid(0, 24, {4750, 6000}).across, 2);
+    EXPECT_EQ(Print::pageGrid(29, 0, {4750, 6000}).down, 1);
+    EXPECT_EQ(Print::pageGrid(30, 0, {4750, 6000}).down, 2);
+    EXPECT_EQ(Print::pageArea(Print::pageGrid(48, 34), 3, {6824, 4772}),
+              (Rect{6824, 4772, 13648, 9544}));
 
     EXPECT_EQ(Print::nodeFrame({0, 0}), (Rect{70, 70, 230, 230}));
     EXPECT_EQ(Print::icon({1, 0}), (Rect{98, 298, 198, 398}));
