@@ -26,9 +26,12 @@ QSize extentOf(const CVocaraDoc &doc)
     return QSize(extent.width, extent.height);
 }
 
-void paintWhole(QPainter &painter, const CVocaraDoc &doc, const QSize &size)
+void paintWhole(QPainter &painter, const CVocaraDoc &doc, const QSize &size, GridStyle grid)
 {
-    paintCanvas(painter, doc, QRect(QPoint(0, 0), size), CanvasMarks{}, CanvasColors{});
+    Canvas::LinkIndex links;
+    links.rebuild(doc);
+    paintCanvas(painter, doc, links, QRect(QPoint(0, 0), size), CanvasMarks{}, CanvasColors{},
+                grid);
 }
 
 } // namespace
@@ -41,7 +44,7 @@ QImage canvasImage(const CVocaraDoc &doc)
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    paintWhole(painter, doc, size);
+    paintWhole(painter, doc, size, GridStyle::Tiles);
     return image;
 }
 
@@ -65,7 +68,7 @@ bool exportCanvasImage(const CVocaraDoc &doc, const QString &path, QString *erro
         svg.setViewBox(QRect(QPoint(0, 0), size));
         svg.setTitle(qt(doc.title().empty() ? Ui::Untitled : doc.title()));
         QPainter painter(&svg);
-        paintWhole(painter, doc, size);
+        paintWhole(painter, doc, size, GridStyle::Lines);
     } else if (suffix == QLatin1String("pdf")) {
         QPdfWriter pdf(&file);
         pdf.setResolution(96);
@@ -76,7 +79,7 @@ bool exportCanvasImage(const CVocaraDoc &doc, const QString &path, QString *erro
         // 96 dots to the inch on a page measured in points.
         const double scale = pdf.width() / double(std::max(1, size.width()));
         painter.scale(scale, scale);
-        paintWhole(painter, doc, size);
+        paintWhole(painter, doc, size, GridStyle::Lines);
     } else if (suffix == QLatin1String("png")) {
         const QImage image = canvasImage(doc);
         if (image.isNull())

@@ -18,15 +18,18 @@ bool contains(const std::vector<NodeId> &list, NodeId id)
     return std::find(list.begin(), list.end(), id) != list.end();
 }
 
-// The rectangle a link can reach, from its two cells alone: no route is built for a link
-// that cannot be seen.
-QRect reach(Cell parent, Cell child)
+// One cell of the background grid: a dotted square 5 to 45 pixels into it.
+const QImage &gridTile()
 {
-    const int left = std::min(parent.column, child.column) * CellSize - CellSize / 2;
-    const int right = (std::max(parent.column, child.column) + 1) * CellSize + CellSize / 2;
-    const int top = std::min(parent.row, child.row) * CellSize - CellSize / 2;
-    const int bottom = (std::max(parent.row, child.row) + 1) * CellSize + CellSize / 2;
-    return QRect(QPoint(left, top), QPoint(right, bottom));
+    static const QImage tile = [] {
+        QImage image(CellSize, CellSize, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setPen(QPen(QColor(200, 200, 200), 1, Qt::DotLine));
+        painter.drawRect(5, 5, 40, 40);
+        return image;
+    }();
+    return tile;
 }
 
 void paintLink(QPainter &painter, Cell parent, Cell child, const QColor &color)
@@ -89,31 +92,31 @@ void paintNodeBox(QPainter &painter, const NodeData &node, const QColor &frame)
     port(Canvas::InPort, QColor(0, 0, 90));
 }
 
-void paintCanvas(QPainter &painter, const CVocaraDoc &doc, const QRect &area,
-                 const CanvasMarks &marks, const CanvasColors &colors)
+void paintCanvas(QPainter &painter, const CVocaraDoc &doc, const Canvas::LinkIndex &links,
+                 const QRect &area, const CanvasMarks &marks, const CanvasColors &colors,
+                 GridStyle grid)
 {
-    painter.fillRect(area, Qt::white);
     const Canvas::CellRange cells =
         Canvas::cellsIn({area.left(), area.top(), area.right(), area.bottom()});
-
-    // The grid: a dotted square 5 to 45 pixels into every visible cell.
-    QPen grid(QColor(200, 200, 200), 1, Qt::DotLine);
-    painter.setPen(grid);
-    painter.setBrush(Qt::NoBrush);
-    for (int row = cells.firstRow; row <= cells.lastRow; ++row) {
-        for (int column = cells.firstColumn; column <= cells.lastColumn; ++column)
-            painter.drawRect(column * CellSize + 5, row * CellSize + 5, 40, 40);
-    }
-
-    // Links: every link that can reach the area, then the selected one, then the path.
-    for (NodeId id : doc.nodesInGridOrder()) {
-        const NodeData *parent = doc.node(id);
-        for (NodeId childId : parent->children) {
-            const NodeData *child = doc.node(childId);
-            if (child && reach(parent->cell, child->cell).intersects(area))
-                paintLink(painter, parent->cell, child->cell, colors.lineNotSelected);
+    if (grid == GridStyle::Tiles) {
+        // Tiles line up with the canvas's own cells wherever the area starts.
+        const QPoint phase(((area.left() % CellSize) + CellSize) % CellSize,
+                           ((area.top() % CellSize) + CellSize) % CellSize);
+        painter.drawTiledPixmap(area, QPixmap::fromImage(gridTile()), phase);
+    } else {
+        painter.fillRect(area, Qt::white);
+        painter.setPen(QPen(QColor(200, 200, 200), 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        for (int row = cells.firstRow; row <= cells.lastRow; ++row) {
+            for (int column = cells.firstColumn; column <= cells.lastColumn; ++column)
+                painter.drawRect(column * CellSize + 5, row * CellSize + 5, 40, 40);
         }
     }
+
+    // Links: those near the area, then the selected one, then the simulator's path.
+    for (const Canvas::LinkIndex::Link *link :
+         links.linksNear({area.left(), area.top(), area.right(), area.bottom()}))
+        paintLink(painter, link->from, link->to, colors.lineNotSelected);
     const NodeData *linkParent = doc.node(marks.selectedLink.parent);
     const NodeData *linkChild = doc.node(marks.selectedLink.child);
     if (linkParent && linkChild)

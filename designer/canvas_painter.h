@@ -42,11 +42,16 @@ struct CanvasMarks
     bool showSimulatorPath = false;
 };
 
+// How the grid is drawn: tiles of a ready-made cell for screens and pictures, lines for
+// drawings that scale (SVG, PDF).
+enum class GridStyle { Tiles, Lines };
+
 // Paints the part `area` of the canvas (in canvas pixels, before scrolling) as the screen
 // shows it: the grid, the links, the node boxes. Work grows with the area, not the flow: node
-// boxes are looked up cell by cell, links outside the area are skipped by their cells alone.
-void paintCanvas(QPainter &painter, const CVocaraDoc &doc, const QRect &area,
-                 const CanvasMarks &marks, const CanvasColors &colors);
+// boxes are looked up cell by cell and links come from the index by where they run.
+void paintCanvas(QPainter &painter, const CVocaraDoc &doc, const Canvas::LinkIndex &links,
+                 const QRect &area, const CanvasMarks &marks, const CanvasColors &colors,
+                 GridStyle grid = GridStyle::Tiles);
 
 // One node box at its cell.
 void paintNodeBox(QPainter &painter, const NodeData &node, const QColor &frame);

@@ -32,13 +32,15 @@ CVocaraView::CVocaraView(DocumentAdapter &adapter, const IvrSettings *settings, 
     horizontalScrollBar()->setSingleStep(CellSize);
     verticalScrollBar()->setSingleStep(CellSize);
 
-    auto repaint = [this] {
+    // Links are filed anew on the next paint after any change to the flow's shape.
+    auto reshape = [this] {
+        m_linksStale = true;
         viewport()->update();
     };
     connect(&adapter, &DocumentAdapter::documentReset, this, &CVocaraView::rebuild);
-    connect(&adapter, &DocumentAdapter::nodeAdded, this, [this] {
+    connect(&adapter, &DocumentAdapter::nodeAdded, this, [this, reshape] {
         updateScrollRange();
-        viewport()->update();
+        reshape();
     });
     connect(&adapter, &DocumentAdapter::nodeRemoved, this, [this](quint64 id) {
         auto &multi = m_marks.multiSelection;
@@ -49,13 +51,15 @@ CVocaraView::CVocaraView(DocumentAdapter &adapter, const IvrSettings *settings, 
             clearSelection();
         if (m_marks.selectedLink.parent == id || m_marks.selectedLink.child == id)
             m_marks.selectedLink = {};
+        m_linksStale = true;
         viewport()->update();
     });
-    connect(&adapter, &DocumentAdapter::nodeChanged, this, repaint);
-    connect(&adapter, &DocumentAdapter::linkAdded, this, repaint);
+    connect(&adapter, &DocumentAdapter::nodeChanged, this, [this] { viewport()->update(); });
+    connect(&adapter, &DocumentAdapter::linkAdded, this, reshape);
     connect(&adapter, &DocumentAdapter::linkRemoved, this, [this](quint64 from, quint64 to) {
         if (m_marks.selectedLink == Canvas::LinkHit{from, to})
             m_marks.selectedLink = {};
+        m_linksStale = true;
         viewport()->update();
     });
     rebuild();
@@ -64,6 +68,7 @@ CVocaraView::CVocaraView(DocumentAdapter &adapter, const IvrSettings *settings, 
 void CVocaraView::rebuild()
 {
     m_marks = {};
+    m_linksStale = true;
     m_tool = Ui::ToolPointer;
     m_sweeping = m_linkDrag = m_dragArmed = false;
     updateScrollRange();
@@ -109,7 +114,12 @@ void CVocaraView::paintEvent(QPaintEvent *event)
     const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
     painter.translate(-scroll);
     const QRect area = event->rect().translated(scroll);
-    paintCanvas(painter, m_adapter.doc(), area, m_marks, CanvasColors::fromSettings(m_settings));
+    if (m_linksStale) {
+        m_links.rebuild(m_adapter.doc());
+        m_linksStale = false;
+    }
+    paintCanvas(painter, m_adapter.doc(), m_links, area, m_marks,
+                CanvasColors::fromSettings(m_settings));
 }
 
 void CVocaraView::resizeEvent(QResizeEvent *event)

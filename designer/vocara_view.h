@@ -88,6 +88,8 @@ private:
     bool m_linkDrag = false;
     bool m_dragArmed = false;
     QString m_tooltip;
+    mutable Canvas::LinkIndex m_links;
+    mutable bool m_linksStale = true;
 };
 
 } // namespace vocara

@@ -151,6 +151,75 @@ LinkHit linkAt(const CVocaraDoc &doc, Point p)
     return {};
 }
 
+namespace {
+
+std::uint64_t bucketKey(int row, int column)
+{
+    return (std::uint64_t(std::uint32_t(row)) << 32) | std::uint32_t(column);
+}
+
+// The rectangle of cells a link's route stays within (a cell's margin all round).
+Rect linkReach(Cell from, Cell to)
+{
+    return {std::min(from.column, to.column) * CellSize - CellSize,
+            std::min(from.row, to.row) * CellSize - CellSize,
+            (std::max(from.column, to.column) + 2) * CellSize,
+            (std::max(from.row, to.row) + 2) * CellSize};
+}
+
+int bucketOf(int pixel, int bucketCells)
+{
+    const int size = bucketCells * CellSize;
+    return pixel >= 0 ? pixel / size : -((-pixel + size - 1) / size);
+}
+
+} // namespace
+
+void LinkIndex::rebuild(const CVocaraDoc &doc)
+{
+    m_links.clear();
+    m_buckets.clear();
+    for (NodeId id : doc.nodesInGridOrder()) {
+        const NodeData *parent = doc.node(id);
+        for (NodeId childId : parent->children) {
+            if (const NodeData *child = doc.node(childId))
+                m_links.push_back({id, childId, parent->cell, child->cell});
+        }
+    }
+    for (std::uint32_t i = 0; i < m_links.size(); ++i) {
+        const Rect reach = linkReach(m_links[i].from, m_links[i].to);
+        for (int row = bucketOf(reach.top, BucketCells); row <= bucketOf(reach.bottom, BucketCells);
+             ++row) {
+            for (int column = bucketOf(reach.left, BucketCells);
+                 column <= bucketOf(reach.right, BucketCells); ++column)
+                m_buckets[bucketKey(row, column)].push_back(i);
+        }
+    }
+}
+
+std::vector<const LinkIndex::Link *> LinkIndex::linksNear(const Rect &area) const
+{
+    const Rect a = area.normalized();
+    std::vector<std::uint32_t> found;
+    for (int row = bucketOf(a.top, BucketCells); row <= bucketOf(a.bottom, BucketCells); ++row) {
+        for (int column = bucketOf(a.left, BucketCells); column <= bucketOf(a.right, BucketCells);
+             ++column) {
+            const auto it = m_buckets.find(bucketKey(row, column));
+            if (it != m_buckets.end())
+                found.insert(found.end(), it->second.begin(), it->second.end());
+        }
+    }
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
+    std::vector<const Link *> links;
+    links.reserve(found.size());
+    for (std::uint32_t i : found) {
+        if (linkReach(m_links[i].from, m_links[i].to).intersects(a))
+            links.push_back(&m_links[i]);
+    }
+    return links;
+}
+
 CellRange cellsIn(const Rect &area)
 {
     const Rect a = area.normalized();

@@ -3,7 +3,9 @@
 #include "document/node_data.h"
 
 #include <array>
+#include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace vocara {
@@ -90,6 +92,30 @@ struct LinkHit
     auto operator<=>(const LinkHit &) const = default;
 };
 LinkHit linkAt(const CVocaraDoc &doc, Point p);
+
+// Every link of a flow filed by the cells its route can reach, so that painting a view looks
+// only at the links near it, however large the flow.
+class LinkIndex
+{
+public:
+    struct Link
+    {
+        NodeId parent = NoNode;
+        NodeId child = NoNode;
+        Cell from;
+        Cell to;
+    };
+
+    void rebuild(const CVocaraDoc &doc);
+    // The links whose routes may cross `area` (canvas pixels), in node order, then child order.
+    std::vector<const Link *> linksNear(const Rect &area) const;
+    size_t size() const { return m_links.size(); }
+
+private:
+    static constexpr int BucketCells = 8;
+    std::vector<Link> m_links;
+    std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> m_buckets;
+};
 
 // The cells a rectangle of the canvas touches, clamped to the grid (for painting only what
 // is visible).

@@ -45,6 +45,7 @@ check_exported() {
         ! { cmp -s "$work/extracted.qfl" "$work/a.saved.flow" ||
             cmp -s "$work/extracted.qfl" "$work/b.saved.flow"; }; then
         echo "round $2: $1 is not a whole dialplan of either version" >&2
+        cp "$1" "${KILL_KEEP:-/dev/null}" 2>/dev/null || true
         failures=$((failures + 1))
     fi
 }

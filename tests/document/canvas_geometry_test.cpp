@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using namespace vocara;
 using namespace vocara::Canvas;
 
@@ -144,4 +146,39 @@ TEST(CanvasGeometry, VisibleCellsAndThePrintLayout)
     const LinkRoute printed = Print::linkRoute({0, 0}, {2, 2});
     // Arrowheads every 200 units down the gutter.
     EXPECT_EQ(printed.arrows[3][0].y - printed.segments[3].from.y, 64);
+}
+
+TEST(CanvasGeometry, TheLinkIndexFindsEveryLinkAViewCanShow)
+{
+    RecordingDialogs dialogs;
+    CVocaraDoc doc(dialogs);
+    doc.newDocument();
+    // Short links, long ones down the page and far across, and links that run back up.
+    std::vector<NodeId> nodes{doc.startNode()};
+    for (int i = 1; i < 120; ++i)
+        nodes.push_back(doc.createNode({(i * 7) % 90 + 1, (i * 13) % 70}, Kind::Wait));
+    for (size_t i = 1; i < nodes.size(); ++i)
+        doc.linkUnchecked(nodes[(i * 31) % i], nodes[i]);
+    LinkIndex index;
+    index.rebuild(doc);
+    size_t links = 0;
+    for (NodeId id : doc.nodesInGridOrder())
+        links += doc.node(id)->children.size();
+    EXPECT_EQ(index.size(), links);
+    for (int top = -100; top < 4600; top += 370) {
+        for (int left = -100; left < 3600; left += 410) {
+            const Rect view{left, top, left + 640, top + 480};
+            std::set<std::pair<NodeId, NodeId>> near;
+            for (const LinkIndex::Link *link : index.linksNear(view))
+                near.insert({link->parent, link->child});
+            // Whatever a link draws inside the view, the index hands it over.
+            for (NodeId id : doc.nodesInGridOrder()) {
+                for (NodeId child : doc.node(id)->children) {
+                    if (linkRoute(doc.node(id)->cell, doc.node(child)->cell)
+                            .bounds.intersects(view))
+                        EXPECT_TRUE(near.count({id, child})) << left << "," << top;
+                }
+            }
+        }
+    }
 }
