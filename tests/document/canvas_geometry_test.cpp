@@ -174,9 +174,10 @@ TEST(CanvasGeometry, TheLinkIndexFindsEveryLinkAViewCanShow)
             // Whatever a link draws inside the view, the index hands it over.
             for (NodeId id : doc.nodesInGridOrder()) {
                 for (NodeId child : doc.node(id)->children) {
-                    if (linkRoute(doc.node(id)->cell, doc.node(child)->cell)
-                            .bounds.intersects(view))
+                    const LinkRoute route = linkRoute(doc.node(id)->cell, doc.node(child)->cell);
+                    if (route.bounds.intersects(view)) {
                         EXPECT_TRUE(near.count({id, child})) << left << "," << top;
+                    }
                 }
             }
         }
