@@ -19,7 +19,11 @@ work=$(mktemp -d)
 trap 'rm -rf "$work" "$(dirname "$generated")"' EXIT
 export VOCARA_USER_DIR=$work/user VOCARA_REGISTRY_DIR=$work/registry
 mkdir -p "$VOCARA_USER_DIR"
+generated=
 
+# A copy of the program of our own: a rebuild meanwhile does not pull it away.
+cp "$cli" "$work/vocara-cli"
+cli=$work/vocara-cli
 generated=$("$bench" --write-flow=10000)
 cp "$generated" "$work/a.qfl"
 sed 's/timeout="5"/timeout="7"/' "$generated" >"$work/b.qfl"
@@ -41,10 +45,11 @@ check_saved() {
 # An export is whole when its flow comes out and is one of the two versions.
 check_exported() {
     rm -f "$work/extracted.qfl"
-    if ! "$cli" extract "$1" -o "$work/extracted.qfl" 2>/dev/null ||
+    if ! "$cli" extract "$1" -o "$work/extracted.qfl" 2>"$work/extract.err" ||
         ! { cmp -s "$work/extracted.qfl" "$work/a.saved.flow" ||
             cmp -s "$work/extracted.qfl" "$work/b.saved.flow"; }; then
-        echo "round $2: $1 is not a whole dialplan of either version" >&2
+        echo "round $2: $1 is not a whole dialplan of either version" \
+            "($(cat "$work/extract.err"); $(md5sum <"$work/extracted.qfl" 2>&1))" >&2
         cp "$1" "${KILL_KEEP:-/dev/null}" 2>/dev/null || true
         failures=$((failures + 1))
     fi
@@ -75,6 +80,7 @@ for ((round = 1; round <= rounds; round++)); do
 done
 
 left=$(find "$work" -maxdepth 1 -name '.target.*' | wc -l)
+((left > 0)) || echo "kill_during_saves: no run was killed during its write; try more rounds" >&2
 echo "kill_during_saves: $rounds rounds, $left temporary files left by killed runs"
 # Age them past the minute a save under way may take, then save once more.
 find "$work" -maxdepth 1 -name '.target.*' -exec touch -d '2 minutes ago' {} +
