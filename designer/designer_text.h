@@ -85,6 +85,29 @@ inline constexpr std::string_view DataAccessActions = "Data Access Actions";
 inline constexpr std::string_view GeneralActions = "Gernal Actions";
 inline constexpr std::string_view ReadyMade = "ReadyMade";
 
+// Status-bar prompts of the commands beside the node tools.
+inline constexpr std::string_view NewPrompt = "Create a new flow";
+inline constexpr std::string_view OpenPrompt = "Open an existing flow, script or dialplan";
+inline constexpr std::string_view SavePrompt = "Save the active flow";
+inline constexpr std::string_view SaveAsPrompt = "Save the active flow with a new name";
+inline constexpr std::string_view ExportImagePrompt =
+    "Save the canvas as a PNG, SVG or PDF picture";
+inline constexpr std::string_view PrintPrompt = "Print the flow";
+inline constexpr std::string_view PrintPreviewPrompt = "Display the flow's pages as printed";
+inline constexpr std::string_view PrintSetupPrompt = "Change the printer and printing options";
+inline constexpr std::string_view ExitPrompt = "Quit the application; prompts to save the flow";
+inline constexpr std::string_view ToolbarPrompt = "Show or hide the toolbars";
+inline constexpr std::string_view StatusBarPrompt = "Show or hide the status bar";
+inline constexpr std::string_view PropertiesPrompt = "Show or hide the Properties bar";
+inline constexpr std::string_view VariablesPrompt = "Show or hide the Variable bar";
+inline constexpr std::string_view ValidationPrompt = "Check the flow for errors";
+inline constexpr std::string_view ArrowPrompt = "Select nodes and links";
+inline constexpr std::string_view AsteriskPrompt = "The flow's Asterisk settings";
+inline constexpr std::string_view HelpPrompt = "Open the user guide";
+inline constexpr std::string_view AboutPrompt = "Program information, version number and copyright";
+inline constexpr std::string_view NextPanePrompt = "Switch to the next pane";
+inline constexpr std::string_view PreviousPanePrompt = "Switch back to the previous pane";
+
 // Messages of the frame.
 inline constexpr std::string_view MustBeAsteriskMode = "Must be in asterisk mode";
 inline constexpr std::string_view CantAddWhileSimulating =

@@ -146,7 +146,8 @@ void CMainFrame::createDocks()
         auto *placeholder = new QLabel(qt(empty), dock);
         placeholder->setAlignment(Qt::AlignCenter);
         placeholder->setWordWrap(true);
-        placeholder->setEnabled(false);
+        placeholder->setForegroundRole(QPalette::PlaceholderText);
+        placeholder->setFocusPolicy(Qt::StrongFocus); // F6 comes here
         placeholder->setMinimumSize(BarMinimum);
         dock->setWidget(placeholder);
         addDockWidget(Qt::LeftDockWidgetArea, dock);

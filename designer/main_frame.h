@@ -98,6 +98,8 @@ private:
     void updateTitle();
     void updateCommands();
     void updateRecentMenu();
+    // F6 and Shift+F6: the next or previous of the canvas and the visible docks.
+    void switchPane(int step);
     void openHelp();
     void showAbout();
     void writeBackLayout();

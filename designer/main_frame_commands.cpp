@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -63,7 +64,7 @@ void CMainFrame::createActions()
         new QAction(themedIcon("", QStringLiteral(":/icons/arrow.svg")), qt(Ui::ToolArrow), this);
     arrow->setCheckable(true);
     arrow->setChecked(true);
-    arrow->setStatusTip(qt(Ui::ToolArrow));
+    arrow->setStatusTip(qt(Ui::ArrowPrompt));
     m_tools->addAction(arrow);
     m_toolActions[Ui::ToolPointer] = arrow;
     m_commands.emplace(qt(Ui::ToolArrow), arrow);
@@ -93,16 +94,16 @@ void CMainFrame::createMenus()
     };
 
     m_fileMenu = bar->addMenu(qt(Ui::FileMenu));
-    QAction *newFile = addCommand(m_fileMenu, Ui::New, QKeySequence::New);
+    QAction *newFile = addCommand(m_fileMenu, Ui::New, QKeySequence::New, Ui::NewPrompt);
     newFile->setIcon(themedIcon("document-new", QStringLiteral(":/icons/new.svg")));
     connect(newFile, &QAction::triggered, this, &CMainFrame::fileNew);
-    QAction *open = addCommand(m_fileMenu, Ui::Open, QKeySequence::Open);
+    QAction *open = addCommand(m_fileMenu, Ui::Open, QKeySequence::Open, Ui::OpenPrompt);
     open->setIcon(themedIcon("document-open", QStringLiteral(":/icons/open.svg")));
     connect(open, &QAction::triggered, this, [this] { fileOpen(); });
-    QAction *save = addCommand(m_fileMenu, Ui::Save, QKeySequence::Save);
+    QAction *save = addCommand(m_fileMenu, Ui::Save, QKeySequence::Save, Ui::SavePrompt);
     save->setIcon(themedIcon("document-save", QStringLiteral(":/icons/save.svg")));
     connect(save, &QAction::triggered, this, &CMainFrame::fileSave);
-    QAction *saveAs = addCommand(m_fileMenu, Ui::SaveAs);
+    QAction *saveAs = addCommand(m_fileMenu, Ui::SaveAs, {}, Ui::SaveAsPrompt);
     connect(saveAs, &QAction::triggered, this, &CMainFrame::fileSaveAs);
     m_fileMenu->addSeparator();
     QAction *simulate = later(addCommand(m_fileMenu, Ui::SimulatorStart));
@@ -110,7 +111,7 @@ void CMainFrame::createMenus()
     later(addCommand(m_fileMenu, Ui::Export));
     later(addCommand(m_fileMenu, Ui::Import));
     later(addCommand(m_fileMenu, Ui::AttachFiles));
-    QAction *image = addCommand(m_fileMenu, Ui::ExportImage);
+    QAction *image = addCommand(m_fileMenu, Ui::ExportImage, {}, Ui::ExportImagePrompt);
     connect(image, &QAction::triggered, this, [this] {
         const QString path = chooseFile(FileChoice::ExportImage, QString(), qt(Ui::ImageFilter));
         QString error;
@@ -118,16 +119,16 @@ void CMainFrame::createMenus()
             m_context.dialogs->error(utf8(error));
     });
     m_fileMenu->addSeparator();
-    connect(addCommand(m_fileMenu, Ui::Print, QKeySequence::Print), &QAction::triggered, this,
-            &CMainFrame::filePrint);
-    connect(addCommand(m_fileMenu, Ui::PrintPreview), &QAction::triggered, this,
-            &CMainFrame::filePrintPreview);
-    connect(addCommand(m_fileMenu, Ui::PrintSetup), &QAction::triggered, this,
-            &CMainFrame::filePrintSetup);
+    connect(addCommand(m_fileMenu, Ui::Print, QKeySequence::Print, Ui::PrintPrompt),
+            &QAction::triggered, this, &CMainFrame::filePrint);
+    connect(addCommand(m_fileMenu, Ui::PrintPreview, {}, Ui::PrintPreviewPrompt),
+            &QAction::triggered, this, &CMainFrame::filePrintPreview);
+    connect(addCommand(m_fileMenu, Ui::PrintSetup, {}, Ui::PrintSetupPrompt), &QAction::triggered,
+            this, &CMainFrame::filePrintSetup);
     m_fileMenu->addSeparator();
     m_recentMenu = m_fileMenu->addMenu(qt(Ui::RecentFilesMenu));
     m_fileMenu->addSeparator();
-    m_exitAction = addCommand(m_fileMenu, Ui::Exit, QKeySequence::Quit);
+    m_exitAction = addCommand(m_fileMenu, Ui::Exit, QKeySequence::Quit, Ui::ExitPrompt);
     connect(m_exitAction, &QAction::triggered, this, &QWidget::close);
 
     QMenu *edit = bar->addMenu(qt(Ui::EditMenu));
@@ -139,22 +140,33 @@ void CMainFrame::createMenus()
     later(addCommand(edit, Ui::Paste, QKeySequence(Qt::CTRL | Qt::Key_V)));
 
     QMenu *view = bar->addMenu(qt(Ui::ViewMenu));
-    QAction *toolbars = addCommand(view, Ui::Toolbar);
+    QAction *toolbars = addCommand(view, Ui::Toolbar, {}, Ui::ToolbarPrompt);
     toolbars->setCheckable(true);
     toolbars->setChecked(true);
     connect(toolbars, &QAction::toggled, this, [this](bool on) {
         m_mainBar->setVisible(on);
         m_nodeBar->setVisible(on);
     });
-    QAction *status = addCommand(view, Ui::StatusBar);
+    QAction *status = addCommand(view, Ui::StatusBar, {}, Ui::StatusBarPrompt);
     status->setCheckable(true);
     status->setChecked(true);
     connect(status, &QAction::toggled, statusBar(), &QStatusBar::setVisible);
-    addCommand(view, Ui::Properties);
-    addCommand(view, Ui::Variables);
+    addCommand(view, Ui::Properties, {}, Ui::PropertiesPrompt);
+    addCommand(view, Ui::Variables, {}, Ui::VariablesPrompt);
     view->addSeparator();
-    QAction *validation = addCommand(view, Ui::Validation, QKeySequence(Qt::Key_F7));
+    QAction *validation =
+        addCommand(view, Ui::Validation, QKeySequence(Qt::Key_F7), Ui::ValidationPrompt);
     connect(validation, &QAction::triggered, this, &CMainFrame::runValidation);
+
+    // F6 and Shift+F6 walk the panes: the canvas, then the docks.
+    auto *nextPane = new QAction(qt(Ui::NextPanePrompt), this);
+    nextPane->setShortcut(QKeySequence(Qt::Key_F6));
+    auto *previousPane = new QAction(qt(Ui::PreviousPanePrompt), this);
+    previousPane->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    addAction(nextPane);
+    addAction(previousPane);
+    connect(nextPane, &QAction::triggered, this, [this] { switchPane(1); });
+    connect(previousPane, &QAction::triggered, this, [this] { switchPane(-1); });
 
     QMenu *insert = bar->addMenu(qt(Ui::InsertMenu));
     QMenu *nodes = insert->addMenu(qt(Ui::NodesMenu));
@@ -183,7 +195,7 @@ void CMainFrame::createMenus()
 
     QMenu *settings = bar->addMenu(qt(Ui::SettingsMenu));
     later(addCommand(settings, Ui::SettingsSimulator));
-    QAction *asterisk = addCommand(settings, Ui::SettingsAsterisk);
+    QAction *asterisk = addCommand(settings, Ui::SettingsAsterisk, {}, Ui::AsteriskPrompt);
     connect(asterisk, &QAction::triggered, this, [this] {
         if (!m_adapter.doc().isAsteriskMode() && m_context.dialogs)
             m_context.dialogs->inform(Ui::MustBeAsteriskMode);
@@ -191,10 +203,11 @@ void CMainFrame::createMenus()
     later(addCommand(settings, Ui::SettingsCustomize));
 
     QMenu *help = bar->addMenu(qt(Ui::HelpMenu));
-    QAction *contains = addCommand(help, Ui::HelpContains, QKeySequence::HelpContents);
+    QAction *contains =
+        addCommand(help, Ui::HelpContains, QKeySequence::HelpContents, Ui::HelpPrompt);
     connect(contains, &QAction::triggered, this, &CMainFrame::openHelp);
     later(addCommand(help, Ui::KeyboardShortcuts));
-    QAction *about = addCommand(help, Ui::About);
+    QAction *about = addCommand(help, Ui::About, {}, Ui::AboutPrompt);
     about->setMenuRole(QAction::AboutRole);
     connect(about, &QAction::triggered, this, &CMainFrame::showAbout);
 }
@@ -229,6 +242,22 @@ void CMainFrame::createToolBars()
             m_nodeBar->addSeparator();
     }
     placeToolBar(m_nodeBar, Setting::ToolbarTruePosition);
+}
+
+void CMainFrame::switchPane(int step)
+{
+    QList<QWidget *> panes{m_view};
+    for (QDockWidget *dock : {m_propertiesDock, m_variableDock}) {
+        if (dock->isVisible())
+            panes.append(dock->widget());
+    }
+    int at = 0;
+    for (int i = 0; i < panes.size(); ++i) {
+        if (panes[i]->isAncestorOf(focusWidget()) || panes[i] == focusWidget())
+            at = i;
+    }
+    QWidget *next = panes[(at + step + panes.size()) % panes.size()];
+    next->setFocus(Qt::OtherFocusReason);
 }
 
 void CMainFrame::updateCommands()

@@ -179,3 +179,30 @@ TEST_F(Frame, ValidationCountsInTheStatusBarAndAsteriskSettingsNeedTheMode)
     frame->action("Contains")->trigger();
     EXPECT_EQ(dialogs.texts().back(), "The specified file was not found.");
 }
+
+TEST_F(Frame, ExitAsksAboutAChangedFlowAndPanesTakeTurnsWithF6)
+{
+    makeFrame();
+    openFlow(MenuFlow);
+    adapter->mutableDoc().setModified(true);
+    dialogs.queueAnswer(Answer::Cancel);
+    frame->action("E&xit")->trigger();
+    EXPECT_TRUE(frame->isVisible()); // cancelled
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Save changes to menu.qfl?"});
+
+    QApplication::setActiveWindow(frame.get());
+    view().setFocus();
+    QTest::keyClick(frame.get(), Qt::Key_F6);
+    EXPECT_EQ(QApplication::focusWidget(), frame->propertiesDock()->widget());
+    QTest::keyClick(frame.get(), Qt::Key_F6);
+    EXPECT_EQ(QApplication::focusWidget(), frame->variableDock()->widget());
+    QTest::keyClick(frame.get(), Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), frame->propertiesDock()->widget());
+
+    // Closing without saving still keeps the flow as autosave.qfl, asking nothing more.
+    dialogs.clear();
+    dialogs.queueAnswer(Answer::No);
+    EXPECT_TRUE(frame->close());
+    EXPECT_EQ(dialogs.texts().size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(temp / "autosave.qfl"));
+}
