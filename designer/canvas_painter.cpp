@@ -34,8 +34,14 @@ const QImage &gridTile()
 
 void paintLink(QPainter &painter, Cell parent, Cell child, const QColor &color)
 {
-    const Canvas::LinkRoute route = Canvas::linkRoute(parent, child);
-    painter.setPen(QPen(color, 1));
+    paintRoute(painter, Canvas::linkRoute(parent, child), color);
+}
+
+} // namespace
+
+void paintRoute(QPainter &painter, const Canvas::LinkRoute &route, const QColor &color, int width)
+{
+    painter.setPen(QPen(color, width));
     for (const Canvas::Segment &s : route.segments)
         painter.drawLine(s.from.x, s.from.y, s.to.x, s.to.y);
     painter.setBrush(color);
@@ -45,8 +51,6 @@ void paintLink(QPainter &painter, Cell parent, Cell child, const QColor &color)
     }
     painter.setBrush(Qt::NoBrush);
 }
-
-} // namespace
 
 QColor storedColor(long long value)
 {

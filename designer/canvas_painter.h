@@ -53,6 +53,10 @@ void paintCanvas(QPainter &painter, const CVocaraDoc &doc, const Canvas::LinkInd
                  const QRect &area, const CanvasMarks &marks, const CanvasColors &colors,
                  GridStyle grid = GridStyle::Tiles);
 
+// A link's segments and arrowheads in one colour, `width` pixels (or units) wide.
+void paintRoute(QPainter &painter, const Canvas::LinkRoute &route, const QColor &color,
+                int width = 1);
+
 // One node box at its cell.
 void paintNodeBox(QPainter &painter, const NodeData &node, const QColor &frame);
 

@@ -1,5 +1,6 @@
 #include "designer/canvas_print.h"
 
+#include "designer/canvas_painter.h"
 #include "designer/kind_icons.h"
 #include "document/vocara_doc.h"
 
@@ -61,15 +62,7 @@ void CanvasPrint::paintPage(QPainter &painter, int page, const QRectF &target) c
             const Canvas::LinkRoute route = linkRoute(parent->cell, child->cell);
             if (!route.bounds.intersects(area))
                 continue;
-            painter.setPen(QPen(Qt::black, Scale));
-            for (const Canvas::Segment &s : route.segments)
-                painter.drawLine(s.from.x, s.from.y, s.to.x, s.to.y);
-            painter.setBrush(Qt::black);
-            for (const Canvas::Triangle &t : route.arrows) {
-                const QPoint points[3] = {{t[0].x, t[0].y}, {t[1].x, t[1].y}, {t[2].x, t[2].y}};
-                painter.drawPolygon(points, 3);
-            }
-            painter.setBrush(Qt::NoBrush);
+            paintRoute(painter, route, Qt::black, Scale);
         }
     }
     for (NodeId id : m_doc.nodesInGridOrder()) {

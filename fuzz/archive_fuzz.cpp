@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes as an archive to import: nothing may land outside the destination,
 // and a refused archive places nothing.
+#include "fuzz/fuzz_folder.h"
 #include "platform/atomic_file.h"
 #include "platform/zip_archive.h"
 
@@ -9,26 +10,10 @@
 #include <string>
 #include <unistd.h>
 
-namespace {
-
-const std::filesystem::path &folder()
-{
-    static const std::filesystem::path path = [] {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "vocara-fuzz-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        return std::filesystem::path(pattern);
-    }();
-    return path;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const std::filesystem::path archive = folder() / "input.zip";
-    const std::filesystem::path destination = folder() / "out";
+    const std::filesystem::path archive = fuzzFolder() / "input.zip";
+    const std::filesystem::path destination = fuzzFolder() / "out";
     vocara::writeFileAtomically(archive,
                                 std::string_view(reinterpret_cast<const char *>(data), size));
     vocara::ZipLimits limits;
@@ -40,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const bool ok = vocara::extractZip(archive, destination, placed, error, limits);
     if (!ok && (!placed.empty() || error.empty()))
         std::abort();
-    for (const auto &entry : std::filesystem::directory_iterator(folder()))
+    for (const auto &entry : std::filesystem::directory_iterator(fuzzFolder()))
         if (entry.path() != archive && entry.path() != destination)
             std::abort();
     std::error_code ec;

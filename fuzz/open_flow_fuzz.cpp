@@ -3,6 +3,7 @@
 #include "document/flow_trailer.h"
 #include "document/recording_dialogs.h"
 #include "document/vocara_doc.h"
+#include "fuzz/fuzz_folder.h"
 #include "platform/atomic_file.h"
 
 #include <cstdint>
@@ -11,39 +12,23 @@
 #include <string>
 #include <unistd.h>
 
-namespace {
-
-const std::filesystem::path &folder()
-{
-    static const std::filesystem::path path = [] {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "vocara-fuzz-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        return std::filesystem::path(pattern);
-    }();
-    return path;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char *>(data), size);
     vocara::extractFlowText(bytes);
 
-    const std::filesystem::path flow = folder() / "input.qfl";
-    const std::filesystem::path conf = folder() / "input.conf";
+    const std::filesystem::path flow = fuzzFolder() / "input.qfl";
+    const std::filesystem::path conf = fuzzFolder() / "input.conf";
     vocara::writeFileAtomically(flow, bytes);
     vocara::writeFileAtomically(conf, std::string("[Qfl Structure]") + std::string(bytes));
 
     vocara::RecordingDialogs dialogs(vocara::Answer::Yes);
     vocara::CVocaraDoc doc(dialogs);
-    doc.setUserFolder(folder());
-    doc.setDefaultSaveFolder(folder().string());
+    doc.setUserFolder(fuzzFolder());
+    doc.setDefaultSaveFolder(fuzzFolder().string());
     if (doc.open(flow.string())) {
         doc.validateFlow(false);
-        doc.save((folder() / "output.qfl").string());
+        doc.save((fuzzFolder() / "output.qfl").string());
         doc.insertScript(flow.string() + ".qsc", 120, 80);
     }
     doc.open(conf.string());

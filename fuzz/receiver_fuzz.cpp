@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the save-to-server receiver through a socket pair, as a peer would
 // send them, and checks that it answers and that nothing lands outside its root.
 #include "dialplan/file_receiver.h"
+#include "fuzz/fuzz_folder.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -9,28 +10,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace {
-
-const std::filesystem::path &folder()
-{
-    static const std::filesystem::path path = [] {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "vocara-fuzz-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        return std::filesystem::path(pattern);
-    }();
-    return path;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     // A socket pair holds this much without a reader.
     if (size > 64 * 1024)
         return 0;
-    const std::filesystem::path root = folder() / "root";
+    const std::filesystem::path root = fuzzFolder() / "root";
     std::filesystem::create_directories(root);
     vocara::FileReceiver::Options options;
     options.root = root;
@@ -53,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (said != (transfer.stored ? "success" : "fail") || !transfer.failure.empty())
         std::abort();
     // Only the root may have changed.
-    for (const auto &entry : std::filesystem::directory_iterator(folder()))
+    for (const auto &entry : std::filesystem::directory_iterator(fuzzFolder()))
         if (entry.path() != root)
             std::abort();
     std::filesystem::remove_all(root);

@@ -2,6 +2,7 @@
 // file that the next start reads to the same values.
 #include "document/ivr_settings.h"
 #include "document/recording_dialogs.h"
+#include "fuzz/fuzz_folder.h"
 #include "platform/atomic_file.h"
 
 #include <cstdint>
@@ -10,37 +11,21 @@
 #include <string>
 #include <unistd.h>
 
-namespace {
-
-const std::filesystem::path &folder()
-{
-    static const std::filesystem::path path = [] {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "vocara-fuzz-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        return std::filesystem::path(pattern);
-    }();
-    return path;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const std::filesystem::path file = folder() / "IvrSet.xml";
-    std::filesystem::remove(folder() / "IvrSet.xml.bad");
+    const std::filesystem::path file = fuzzFolder() / "IvrSet.xml";
+    std::filesystem::remove(fuzzFolder() / "IvrSet.xml.bad");
     const std::string_view bytes(reinterpret_cast<const char *>(data), size);
     vocara::writeFileAtomically(file, bytes);
 
     vocara::RecordingDialogs dialogs(vocara::Answer::Yes);
-    vocara::IvrSettings first(file, folder().string());
+    vocara::IvrSettings first(file, fuzzFolder().string());
     first.load(dialogs);
     // A value of the input's own, set the way the options pages set them.
     first.setText(vocara::Setting::DefaultTreePath, bytes.substr(0, 64));
     if (!first.save())
         std::abort();
-    vocara::IvrSettings second(file, folder().string());
+    vocara::IvrSettings second(file, fuzzFolder().string());
     if (!second.load(dialogs))
         std::abort(); // what was saved is refused
     for (int id = 0; id <= vocara::Setting::DefaultTreePath + 1; ++id)

@@ -16,10 +16,10 @@ for tool in "$cli" "$bench"; do
 done
 
 work=$(mktemp -d)
-trap 'rm -rf "$work" "$(dirname "$generated")"' EXIT
+generated=
+trap 'rm -rf "$work"; [[ -z $generated ]] || rm -rf "$(dirname "$generated")"' EXIT
 export VOCARA_USER_DIR=$work/user VOCARA_REGISTRY_DIR=$work/registry
 mkdir -p "$VOCARA_USER_DIR"
-generated=
 
 # A copy of the program of our own: a rebuild meanwhile does not pull it away.
 cp "$cli" "$work/vocara-cli"
@@ -34,6 +34,15 @@ cmp -s "$work/a.saved" "$work/b.saved" && { echo "the two versions are alike" >&
 
 # A random moment within the time a whole run takes (about 0.7 s here).
 moment() { printf '0.%03d' $((RANDOM % 900)); }
+
+# Runs the command in the background and kills it at a random moment (or after it is done).
+kill_at_random() {
+    "$cli" "$@" >/dev/null 2>&1 &
+    local pid=$!
+    sleep "$(moment)"
+    kill -9 "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+}
 
 failures=0
 check_saved() {
@@ -64,18 +73,9 @@ cp "$work/a.saved" "$work/target.qfl"
 for ((round = 1; round <= rounds; round++)); do
     source=$work/a.qfl
     ((round % 2 == 0)) || source=$work/b.qfl
-    "$cli" save "$source" -o "$work/target.qfl" >/dev/null 2>&1 &
-    pid=$!
-    sleep "$(moment)"
-    kill -9 "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
+    kill_at_random save "$source" -o "$work/target.qfl"
     check_saved "$work/target.qfl" "$round"
-
-    "$cli" export "$source" -o "$work/target.conf" >/dev/null 2>&1 &
-    pid=$!
-    sleep "$(moment)"
-    kill -9 "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
+    kill_at_random export "$source" -o "$work/target.conf"
     check_exported "$work/target.conf" "$round"
 done
 
