@@ -44,6 +44,7 @@ signals:
     void nodeAdded(quint64 id);
     void nodeRemoved(quint64 id);
     void nodeChanged(quint64 id);
+    void nodeMoved(quint64 id);
     void linkAdded(quint64 parent, quint64 child);
     void linkRemoved(quint64 parent, quint64 child);
     void variablesChanged();
@@ -67,6 +68,7 @@ private:
         void nodeAdded(NodeId id, Cell) override { emit m_adapter.nodeAdded(id); }
         void nodeRemoved(NodeId id, Cell) override { emit m_adapter.nodeRemoved(id); }
         void nodeChanged(NodeId id) override { emit m_adapter.nodeChanged(id); }
+        void nodeMoved(NodeId id, Cell, Cell) override { emit m_adapter.nodeMoved(id); }
         void linkAdded(NodeId parent, NodeId child) override
         {
             emit m_adapter.linkAdded(parent, child);

@@ -3,6 +3,7 @@
 #include "designer/canvas_export.h"
 #include "designer/designer_text.h"
 #include "designer/document_adapter.h"
+#include "designer/edit_commands.h"
 #include "designer/kind_icons.h"
 #include "designer/qt_text.h"
 #include "designer/vocara_view.h"
@@ -88,6 +89,7 @@ CMainFrame::CMainFrame(DocumentAdapter &adapter, const FrameContext &context, QW
     createDocks();
 
     connect(m_view, &CVocaraView::fileDropped, this, &CMainFrame::openDropped);
+    connect(m_view, &CVocaraView::placeRequested, this, &CMainFrame::placeNode);
     connect(m_view, &CVocaraView::statusMessage, this,
             [this](const QString &text) { statusBar()->showMessage(text); });
     connect(m_view, &CVocaraView::toolChanged, this, [this](int tool) {
@@ -334,6 +336,17 @@ bool CMainFrame::fileSaveAs()
     m_recent.add(qt(m_adapter.doc().path()));
     updateRecentMenu();
     return true;
+}
+
+void CMainFrame::placeNode(int tool, int row, int column)
+{
+    if (tool < 0 || tool > Kind::LastAction)
+        return;
+    auto *command = new AddNodeCommand(m_adapter, {row, column}, tool);
+    m_adapter.undoStack()->push(command);
+    // A new action node is the selected one.
+    if (command->node() != NoNode)
+        m_view->selectNode(command->node());
 }
 
 void CMainFrame::runValidation()

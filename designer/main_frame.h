@@ -75,6 +75,8 @@ public:
     void openDropped(const QString &path);
     // (Re)starts the autosave timer from the settings.
     void restartAutoSave();
+    // A click with a node tool: the node is placed through the undo stack and selected.
+    void placeNode(int tool, int row, int column);
     // Runs validation and puts the count in the status bar.
     void runValidation();
     // Printing: the dialogs around the printout of CanvasPrint.

@@ -56,6 +56,10 @@ CVocaraView::CVocaraView(DocumentAdapter &adapter, const IvrSettings *settings, 
     });
     connect(&adapter, &DocumentAdapter::nodeChanged, this, [this] { viewport()->update(); });
     connect(&adapter, &DocumentAdapter::linkAdded, this, reshape);
+    connect(&adapter, &DocumentAdapter::nodeMoved, this, [this, reshape] {
+        updateScrollRange();
+        reshape();
+    });
     connect(&adapter, &DocumentAdapter::linkRemoved, this, [this](quint64 from, quint64 to) {
         if (m_marks.selectedLink == Canvas::LinkHit{from, to})
             m_marks.selectedLink = {};

@@ -15,6 +15,7 @@ public:
 
     virtual void nodeAdded(NodeId, Cell) {}
     virtual void nodeRemoved(NodeId, Cell) {}
+    virtual void nodeMoved(NodeId, Cell /*from*/, Cell /*to*/) {}
     virtual void nodeChanged(NodeId) {} // name or property values
     virtual void linkAdded(NodeId /*parent*/, NodeId /*child*/) {}
     virtual void linkRemoved(NodeId /*parent*/, NodeId /*child*/) {}

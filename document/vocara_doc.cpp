@@ -421,6 +421,53 @@ bool CVocaraDoc::removeNode(NodeId id, RemoveMode mode)
     return true;
 }
 
+bool CVocaraDoc::moveNode(NodeId id, Cell to)
+{
+    NodeData *data = mutableNode(id);
+    to = clampCell(to);
+    if (!data || id == m_startNode || to == Cell{0, 0})
+        return false;
+    const Cell from = data->cell;
+    if (from == to)
+        return true;
+    m_columns[static_cast<size_t>(from.column)].erase(m_sequence.at(id));
+    auto cellEntry = m_cells.find(from);
+    std::erase(cellEntry->second, id);
+    if (cellEntry->second.empty())
+        m_cells.erase(cellEntry);
+    ensureGridColumns(to.column + 1);
+    growCanvasFor(to);
+    const std::uint64_t sequence = m_nextSequence++;
+    m_columns[static_cast<size_t>(to.column)].emplace(sequence, id);
+    m_sequence[id] = sequence;
+    m_cells[to].push_back(id);
+    data->cell = to;
+    markModified();
+    notify([&](DocumentObserver &o) { o.nodeMoved(id, from, to); });
+    return true;
+}
+
+std::vector<CVocaraDoc::NodeMove> CVocaraDoc::makeRoomAt(Cell cell)
+{
+    // Walk down the column to the first free cell, then move from the bottom up.
+    std::vector<NodeId> column;
+    Cell at = clampCell(cell);
+    for (NodeId occupant = nodeAt(at);
+         occupant != NoNode && occupant != m_startNode && at.row < MaxGridCoordinate;
+         occupant = nodeAt(at)) {
+        column.push_back(occupant);
+        ++at.row;
+    }
+    std::vector<NodeMove> moves;
+    for (auto it = column.rbegin(); it != column.rend(); ++it) {
+        const Cell from = node(*it)->cell;
+        const Cell to{from.row + 1, from.column};
+        if (moveNode(*it, to))
+            moves.push_back({*it, from, to});
+    }
+    return moves;
+}
+
 void CVocaraDoc::forgetName(const std::string &name)
 {
     auto it = m_nameUses.find(name);

@@ -145,6 +145,19 @@ public:
     // A node as the user places it: with its built-in branch children in the row below.
     NodeId addNode(Cell cell, NodeKind kind, const UserInputChoice &userInput = {});
     bool removeNode(NodeId id, RemoveMode mode = RemoveMode::Forget);
+    // Puts a node on another cell with its name, values and links; it comes last among the
+    // nodes of its new column, as a node placed there anew. Never onto the start's cell, and
+    // the start node never moves.
+    bool moveNode(NodeId id, Cell to);
+    // Clears a cell for a new node: its occupant moves one row down, pushing its own lower
+    // neighbour first, and so on. The moves made, first to last.
+    struct NodeMove
+    {
+        NodeId id = NoNode;
+        Cell from;
+        Cell to;
+    };
+    std::vector<NodeMove> makeRoomAt(Cell cell);
 
     // The user's link, with its rules and their messages.
     LinkResult link(NodeId source, NodeId target);

@@ -180,3 +180,37 @@ TEST_F(Canvas, TheSimulatorPathScrollsTheRunningNodeIntoView)
     view().highlightRunningNode(at({1, 0}), true);
     EXPECT_EQ(view().simulatorPath(), std::vector<NodeId>{at({1, 0})});
 }
+
+TEST_F(Canvas, NodeToolsPlaceNodesPushingOccupantsDownAndUndoRestores)
+{
+    frame->action("Wait")->trigger();
+    click(cellCentre({0, 0})); // the start's cell takes nothing
+    EXPECT_EQ(doc().nodeAt({0, 0}), doc().startNode());
+    EXPECT_EQ(view().tool(), 50);
+
+    const size_t before = doc().nodeCount();
+    frame->action("Compare")->trigger();
+    click(cellCentre({2, 0})); // occupied: the column below moves down a row
+    const NodeId placed = at({2, 0});
+    ASSERT_NE(placed, NoNode);
+    EXPECT_EQ(doc().node(placed)->kind, Kind::Compare);
+    EXPECT_EQ(doc().node(at({3, 0}))->name, "Check"); // pushed down
+    EXPECT_EQ(doc().node(at({3, 1}))->kind, Kind::BranchIfFalse);
+    EXPECT_EQ(view().selectedNode(), placed);
+    EXPECT_EQ(doc().nodeCount(), before + 3);
+
+    adapter->undoStack()->undo();
+    EXPECT_EQ(doc().nodeCount(), before);
+    EXPECT_EQ(doc().node(at({2, 0}))->name, "Check");
+    EXPECT_EQ(view().selectedNode(), NoNode);
+    adapter->undoStack()->redo();
+    EXPECT_EQ(doc().node(at({2, 0}))->kind, Kind::Compare);
+
+    // Not while a simulation runs.
+    adapter->setSimulatorRunning(true);
+    frame->action("Wait")->trigger();
+    click(cellCentre({8, 8}));
+    EXPECT_EQ(dialogs.texts().back(), "Can not Add any node while simulator running");
+    EXPECT_EQ(at({8, 8}), NoNode);
+    EXPECT_EQ(view().tool(), 50);
+}

@@ -496,3 +496,32 @@ TEST(NewDocument, ResetForgetsSettingsFilesAndUndo)
     EXPECT_TRUE(doc.undoList().empty());
     EXPECT_EQ(doc.canvasExtent().width, InitialCanvasExtent.width);
 }
+
+TEST_F(FlowModel, MakingRoomPushesAColumnDownToItsFirstGap)
+{
+    const NodeId top = doc.createNode({2, 1}, Kind::Wait);
+    const NodeId below = doc.createNode({3, 1}, Kind::Hang);
+    const NodeId apart = doc.createNode({5, 1}, Kind::Hang);
+    ASSERT_TRUE(doc.linkUnchecked(top, below));
+    const std::string name = doc.node(top)->name;
+    const std::vector<CVocaraDoc::NodeMove> moves = doc.makeRoomAt({2, 1});
+    ASSERT_EQ(moves.size(), 2u);
+    EXPECT_EQ(moves[0].id, below); // the lowest first, so no two share a cell
+    EXPECT_EQ(moves[1].id, top);
+    EXPECT_EQ(doc.nodeAt({2, 1}), NoNode);
+    EXPECT_EQ(doc.nodeAt({3, 1}), top);
+    EXPECT_EQ(doc.nodeAt({4, 1}), below);
+    EXPECT_EQ(doc.nodeAt({5, 1}), apart); // past the gap nothing moves
+    EXPECT_EQ(doc.node(top)->name, name);
+    EXPECT_EQ(doc.node(top)->children, std::vector<NodeId>{below});
+    EXPECT_TRUE(doc.makeRoomAt({7, 7}).empty());
+
+    // The start's cell is never taken, and the start never moves.
+    EXPECT_FALSE(doc.moveNode(top, {0, 0}));
+    EXPECT_FALSE(doc.moveNode(doc.startNode(), {4, 4}));
+    EXPECT_TRUE(doc.makeRoomAt({0, 0}).empty());
+    // Back up again: the grid index follows.
+    EXPECT_TRUE(doc.moveNode(top, {2, 1}));
+    EXPECT_EQ(doc.nodeAt({2, 1}), top);
+    EXPECT_EQ(doc.nodeAt({3, 1}), NoNode);
+}
