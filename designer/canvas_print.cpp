@@ -50,9 +50,10 @@ void CanvasPrint::paintPage(QPainter &painter, int page, const QRectF &target) c
     painter.setPen(QPen(Qt::black, 4));
     painter.drawRect(QRect(QPoint(25, 20), QPoint(m_page.x - 25, m_page.y - 20)));
 
+    // The flow stays inside the page frame; what runs on goes on the next page.
+    painter.setClipRect(QRect(QPoint(25, 20), QPoint(m_page.x - 25, m_page.y - 20)));
     const Canvas::Rect area = pageArea(m_grid, page, m_page);
     painter.translate(-area.left, -area.top);
-    painter.setClipRect(QRect(QPoint(area.left, area.top), QPoint(area.right, area.bottom)));
     for (NodeId id : m_doc.nodesInGridOrder()) {
         const NodeData *parent = m_doc.node(id);
         for (NodeId childId : parent->children) {
