@@ -67,6 +67,17 @@ inline constexpr std::string_view VariablePlaceholder = "The flow's variables ar
 inline constexpr std::string_view MainToolbarTitle = "Standard";
 inline constexpr std::string_view NodeToolbarTitle = "Nodes";
 
+// The canvas's right-click menu.
+inline constexpr std::string_view CreateLinkToChild = "Create Link to Child";
+inline constexpr std::string_view DeleteLinkToChild = "Delete Link to Child";
+inline constexpr std::string_view SelectLinkToChild = "Select Link to Child";
+inline constexpr std::string_view ContextCopy = "Copy";
+inline constexpr std::string_view ContextCut = "Cut";
+inline constexpr std::string_view ContextDelete = "Delete";
+inline constexpr std::string_view ContextPaste = "Paste";
+inline constexpr std::string_view Undo = "&Undo";
+inline constexpr std::string_view Redo = "&Redo";
+
 // Toolbar buttons of the main toolbar.
 inline constexpr std::string_view ToolNew = "New";
 inline constexpr std::string_view ToolOpen = "Open";

@@ -19,20 +19,154 @@ AddNodeCommand::AddNodeCommand(DocumentAdapter &adapter, Cell cell, NodeKind kin
 void AddNodeCommand::redo()
 {
     CVocaraDoc &doc = m_adapter.mutableDoc();
-    m_moves = doc.makeRoomAt(m_cell);
-    m_node = doc.addNode(m_cell, m_kind, m_userInput);
-    m_branches = m_node != NoNode ? doc.node(m_node)->children : std::vector<NodeId>{};
+    if (m_removed.empty()) {
+        m_moves = doc.makeRoomAt(m_cell);
+        m_node = doc.addNode(m_cell, m_kind, m_userInput);
+        return;
+    }
+    // Again after an undo: the same nodes under the same ids, so that later commands on the
+    // stack still find them.
+    for (const CVocaraDoc::NodeMove &move : m_moves)
+        doc.moveNode(move.id, move.to, move.toSequence);
+    for (auto it = m_removed.rbegin(); it != m_removed.rend(); ++it)
+        doc.restoreNode(*it);
 }
 
 void AddNodeCommand::undo()
 {
     CVocaraDoc &doc = m_adapter.mutableDoc();
-    for (NodeId branch : m_branches)
+    m_removed.clear();
+    const NodeData *node = doc.node(m_node);
+    if (!node)
+        return;
+    for (NodeId branch : std::vector<NodeId>(node->children)) {
+        m_removed.push_back(*doc.snapshotNode(branch));
         doc.removeNode(branch);
+    }
+    m_removed.push_back(*doc.snapshotNode(m_node));
     doc.removeNode(m_node);
     for (auto it = m_moves.rbegin(); it != m_moves.rend(); ++it)
-        doc.moveNode(it->id, it->from);
-    m_node = NoNode;
+        doc.moveNode(it->id, it->from, it->fromSequence);
+}
+
+DeleteNodesCommand::DeleteNodesCommand(DocumentAdapter &adapter, NodeId selected,
+                                       const std::vector<NodeId> &multiSelection)
+    : m_adapter(adapter)
+    , m_plan(CanvasEdits::planDeletion(adapter.doc(), selected, multiSelection))
+{
+    setText(QStringLiteral("Delete"));
+}
+
+void DeleteNodesCommand::redo()
+{
+    CVocaraDoc &doc = m_adapter.mutableDoc();
+    m_removed.clear();
+    m_countsBefore.clear();
+    m_undoEntries = 0;
+    for (const CanvasEdits::Removal &removal : m_plan) {
+        const NodeData *node = doc.node(removal.id);
+        if (!node)
+            continue;
+        if (removal.recordBranchCount) {
+            m_countsBefore.push_back({removal.id, {node->savedChildCount, node->savedParentCount}});
+            doc.setSavedCounts(removal.id, static_cast<int>(node->children.size()),
+                               node->savedParentCount);
+        }
+        // Taken as it stands just before it goes, so that undoing in reverse is exact.
+        m_removed.push_back(*doc.snapshotNode(removal.id));
+        if (doc.removeNode(removal.id, removal.mode) && removal.mode != RemoveMode::Forget)
+            ++m_undoEntries;
+    }
+}
+
+void DeleteNodesCommand::undo()
+{
+    CVocaraDoc &doc = m_adapter.mutableDoc();
+    for (size_t i = 0; i < m_undoEntries; ++i)
+        doc.takeLastRemoved();
+    for (auto it = m_removed.rbegin(); it != m_removed.rend(); ++it)
+        doc.restoreNode(*it);
+    for (const auto &[id, counts] : m_countsBefore)
+        doc.setSavedCounts(id, counts.first, counts.second);
+}
+
+LinkCommand::LinkCommand(DocumentAdapter &adapter, NodeId parent, NodeId child, bool remove)
+    : m_adapter(adapter)
+    , m_parent(parent)
+    , m_child(child)
+    , m_remove(remove)
+{
+    setText(remove ? QStringLiteral("Delete Link") : QStringLiteral("Link"));
+}
+
+void LinkCommand::redo()
+{
+    CVocaraDoc &doc = m_adapter.mutableDoc();
+    if (!m_remove) {
+        doc.linkUnchecked(m_parent, m_child);
+        return;
+    }
+    const NodeData *parent = doc.node(m_parent);
+    const NodeData *child = doc.node(m_child);
+    if (!parent || !child)
+        return;
+    const auto at = [](const std::vector<NodeId> &list, NodeId id) {
+        return static_cast<size_t>(std::find(list.begin(), list.end(), id) - list.begin());
+    };
+    m_childIndex = at(parent->children, m_child);
+    m_parentIndex = at(child->parents, m_parent);
+    m_primary = child->primaryParent == static_cast<int>(m_parentIndex);
+    doc.unlink(m_parent, m_child);
+}
+
+void LinkCommand::undo()
+{
+    CVocaraDoc &doc = m_adapter.mutableDoc();
+    if (!m_remove) {
+        doc.unlink(m_parent, m_child);
+        return;
+    }
+    doc.linkAt(m_parent, m_child, m_childIndex, m_parentIndex);
+    if (m_primary)
+        doc.setPrimaryParent(m_child, static_cast<int>(m_parentIndex));
+}
+
+MoveNodesCommand::MoveNodesCommand(DocumentAdapter &adapter,
+                                   std::vector<std::pair<NodeId, Cell>> moves)
+    : m_adapter(adapter)
+    , m_wanted(std::move(moves))
+{
+    setText(QStringLiteral("Move"));
+}
+
+void MoveNodesCommand::redo()
+{
+    CVocaraDoc &doc = m_adapter.mutableDoc();
+    if (m_replay) {
+        // Again after an undo: the same moves to the same places in the grid order.
+        for (const CVocaraDoc::NodeMove &move : m_done)
+            doc.moveNode(move.id, move.to, move.toSequence);
+        return;
+    }
+    m_replay = true;
+    for (const auto &[id, to] : m_wanted) {
+        if (!CanvasEdits::moveAllowed(doc, id, to))
+            continue;
+        // Room first (the occupants go down a row), then the node itself.
+        for (const CVocaraDoc::NodeMove &pushed : doc.makeRoomAt(to))
+            m_done.push_back(pushed);
+        const Cell from = doc.node(id)->cell;
+        const std::uint64_t place = doc.sequenceOf(id);
+        if (doc.moveNode(id, to))
+            m_done.push_back({id, from, to, place, doc.sequenceOf(id)});
+    }
+}
+
+void MoveNodesCommand::undo()
+{
+    CVocaraDoc &doc = m_adapter.mutableDoc();
+    for (auto it = m_done.rbegin(); it != m_done.rend(); ++it)
+        doc.moveNode(it->id, it->from, it->fromSequence);
 }
 
 } // namespace vocara

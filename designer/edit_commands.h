@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/canvas_edits.h"
 #include "document/vocara_doc.h"
 
 #include <QUndoCommand>
@@ -19,7 +20,7 @@ public:
 
     void redo() override;
     void undo() override;
-    // The node the last redo placed.
+    // The node placed (the same one after every redo).
     NodeId node() const { return m_node; }
 
 private:
@@ -28,8 +29,66 @@ private:
     NodeKind m_kind;
     UserInputChoice m_userInput;
     NodeId m_node = NoNode;
-    std::vector<NodeId> m_branches;
     std::vector<CVocaraDoc::NodeMove> m_moves;
+    std::vector<CVocaraDoc::NodeSnapshot> m_removed; // by the last undo, in removal order
+};
+
+// Removes nodes as Delete does (the plan of CanvasEdits::planDeletion), keeping each in the
+// document's undo list for Undo Delete. Undo brings every node back under its own id, with
+// its links in their old places, and takes the entries off the undo list again.
+class DeleteNodesCommand : public QUndoCommand
+{
+public:
+    DeleteNodesCommand(DocumentAdapter &adapter, NodeId selected,
+                       const std::vector<NodeId> &multiSelection);
+    bool isEmpty() const { return m_plan.empty(); }
+
+    void redo() override;
+    void undo() override;
+
+private:
+    DocumentAdapter &m_adapter;
+    std::vector<CanvasEdits::Removal> m_plan;
+    std::vector<CVocaraDoc::NodeSnapshot> m_removed;
+    std::vector<std::pair<NodeId, std::pair<int, int>>> m_countsBefore;
+    size_t m_undoEntries = 0;
+};
+
+// A link the user makes (with the document's rules and messages) or takes away; undo puts
+// the flow back as it was, the link's place in both lists included.
+class LinkCommand : public QUndoCommand
+{
+public:
+    LinkCommand(DocumentAdapter &adapter, NodeId parent, NodeId child, bool remove);
+
+    void redo() override;
+    void undo() override;
+
+private:
+    DocumentAdapter &m_adapter;
+    NodeId m_parent;
+    NodeId m_child;
+    bool m_remove;
+    size_t m_childIndex = 0;
+    size_t m_parentIndex = 0;
+    bool m_primary = false;
+};
+
+// Moves nodes to cells, pushing occupants down as adding does; several nodes move one after
+// the other (a group move), each by the same rules.
+class MoveNodesCommand : public QUndoCommand
+{
+public:
+    MoveNodesCommand(DocumentAdapter &adapter, std::vector<std::pair<NodeId, Cell>> moves);
+
+    void redo() override;
+    void undo() override;
+
+private:
+    DocumentAdapter &m_adapter;
+    std::vector<std::pair<NodeId, Cell>> m_wanted;
+    std::vector<CVocaraDoc::NodeMove> m_done;
+    bool m_replay = false;
 };
 
 } // namespace vocara

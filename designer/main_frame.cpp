@@ -90,6 +90,7 @@ CMainFrame::CMainFrame(DocumentAdapter &adapter, const FrameContext &context, QW
 
     connect(m_view, &CVocaraView::fileDropped, this, &CMainFrame::openDropped);
     connect(m_view, &CVocaraView::placeRequested, this, &CMainFrame::placeNode);
+    connectEditing();
     connect(m_view, &CVocaraView::statusMessage, this,
             [this](const QString &text) { statusBar()->showMessage(text); });
     connect(m_view, &CVocaraView::toolChanged, this, [this](int tool) {

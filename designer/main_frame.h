@@ -75,6 +75,12 @@ public:
     void openDropped(const QString &path);
     // (Re)starts the autosave timer from the settings.
     void restartAutoSave();
+    // Delete: the selected link, else the selected node or the multi-selection.
+    void deleteSelection();
+    // Runs the canvas's right-click menu; tests replace the menu's event loop.
+    void showCanvasMenu(quint64 underPointer, const QPoint &globalPos);
+    void setMenuRunner(std::function<void(QMenu &)> runner) { m_menuRunner = std::move(runner); }
+
     // A click with a node tool: the node is placed through the undo stack and selected.
     void placeNode(int tool, int row, int column);
     // Runs validation and puts the count in the status bar.
@@ -100,6 +106,7 @@ private:
     void updateTitle();
     void updateCommands();
     void updateRecentMenu();
+    void connectEditing();
     // F6 and Shift+F6: the next or previous of the canvas and the visible docks.
     void switchPane(int step);
     void openHelp();
@@ -130,6 +137,8 @@ private:
     QString m_lastFolder;
     bool m_layoutWritten = false;
     std::unique_ptr<QPrinter> m_printer;
+    std::function<void(QMenu &)> m_menuRunner;
+    QMenu *m_lastCanvasMenu = nullptr;
 };
 
 } // namespace vocara

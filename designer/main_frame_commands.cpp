@@ -132,8 +132,20 @@ void CMainFrame::createMenus()
     connect(m_exitAction, &QAction::triggered, this, &QWidget::close);
 
     QMenu *edit = bar->addMenu(qt(Ui::EditMenu));
-    later(addCommand(edit, Ui::Delete, QKeySequence(Qt::Key_Delete)));
-    later(addCommand(edit, Ui::UndoDelete, QKeySequence(Qt::CTRL | Qt::Key_Z)));
+    // Undo and Redo name the edit they take back or do again.
+    QAction *undo = m_adapter.undoStack()->createUndoAction(this, qt(Ui::Undo));
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    edit->addAction(undo);
+    m_commands.emplace(qt(Ui::Undo), undo);
+    QAction *redo = m_adapter.undoStack()->createRedoAction(this, qt(Ui::Redo));
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    edit->addAction(redo);
+    m_commands.emplace(qt(Ui::Redo), redo);
+    edit->addSeparator();
+    QAction *remove = addCommand(edit, Ui::Delete);
+    connect(remove, &QAction::triggered, this, &CMainFrame::deleteSelection);
+    later(addCommand(edit, Ui::UndoDelete, QKeySequence(Qt::ALT | Qt::Key_Backspace)));
     edit->addSeparator();
     later(addCommand(edit, Ui::Copy, QKeySequence(Qt::CTRL | Qt::Key_C)));
     later(addCommand(edit, Ui::Cut, QKeySequence(Qt::CTRL | Qt::Key_X)));
@@ -268,6 +280,12 @@ void CMainFrame::updateCommands()
             tool->setEnabled(toolAllowed(kind, doc));
     }
     action(qt(Ui::SettingsAsterisk))->setEnabled(!doc.isAsteriskMode());
+    // Delete: a non-start node, a group or a link to take away.
+    const NodeId selected = m_view->selectedNode();
+    action(qt(Ui::Delete))
+        ->setEnabled((selected != NoNode && selected != doc.startNode()) ||
+                     m_view->multiSelection().size() >= 2 ||
+                     m_view->selectedLink().parent != NoNode);
     action(qt(Ui::SaveAs))->setEnabled(doc.mode() != DocumentMode::None);
 }
 

@@ -3,6 +3,7 @@
 #include "designer/designer_text.h"
 #include "designer/document_adapter.h"
 #include "designer/qt_text.h"
+#include "document/canvas_edits.h"
 #include "document/user_dialogs.h"
 
 #include <QDragEnterEvent>
@@ -124,6 +125,13 @@ void CVocaraView::paintEvent(QPaintEvent *event)
     }
     paintCanvas(painter, m_adapter.doc(), m_links, area, m_marks,
                 CanvasColors::fromSettings(m_settings));
+    if (m_dragCell) {
+        // Where a dragged node would land: its box there, a pixel larger all round.
+        const Canvas::Rect box = Canvas::nodeBox(*m_dragCell);
+        painter.setPen(QPen(Qt::black, 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRect(QPoint(box.left - 1, box.top - 1), QPoint(box.right, box.bottom)));
+    }
 }
 
 void CVocaraView::resizeEvent(QResizeEvent *event)
@@ -193,8 +201,24 @@ void CVocaraView::pageScroll(Qt::Orientation orientation, bool forward)
                                : QAbstractSlider::SliderPageStepSub);
 }
 
+NodeId CVocaraView::nodeUnder(const QPoint &viewportPos) const
+{
+    const Canvas::Point p = canvasPoint(viewportPos);
+    return Canvas::onNodeBox(p) ? m_adapter.doc().nodeAt(Canvas::cellAt(p)) : NoNode;
+}
+
+void CVocaraView::selectLink(Canvas::LinkHit link)
+{
+    m_marks.selectedLink = link;
+    clearSelection();
+    viewport()->update();
+    emit selectionChanged(NoNode);
+}
+
 void CVocaraView::leftPress(const QPoint &pos, Qt::KeyboardModifiers modifiers)
 {
+    m_moved = false;
+    m_dragCell.reset();
     const Canvas::Point p = canvasPoint(pos);
     const Cell cell = Canvas::cellAt(p);
     const bool ctrl = modifiers & Qt::ControlModifier;
@@ -236,6 +260,7 @@ void CVocaraView::leftPress(const QPoint &pos, Qt::KeyboardModifiers modifiers)
     m_marks.selectedLink = Canvas::linkAt(m_adapter.doc(), p);
     m_sweeping = true;
     viewport()->update();
+    emit selectionChanged(NoNode);
 }
 
 void CVocaraView::mousePressEvent(QMouseEvent *event)
@@ -258,6 +283,16 @@ void CVocaraView::mousePressEvent(QMouseEvent *event)
 
 void CVocaraView::mouseMoveEvent(QMouseEvent *event)
 {
+    if (m_dragArmed && !m_linkDrag && m_tool == Ui::ToolPointer && m_marks.selected != NoNode &&
+        (event->buttons() & Qt::LeftButton)) {
+        const Cell cell = Canvas::cellAt(canvasPoint(event->position().toPoint()));
+        const NodeData *node = m_adapter.doc().node(m_marks.selected);
+        if (node && cell != node->cell && cell != Cell{0, 0}) {
+            m_moved = true;
+            m_dragCell = cell;
+            viewport()->update();
+        }
+    }
     if (m_sweeping && (event->buttons() & Qt::LeftButton)) {
         const Canvas::Point p = canvasPoint(event->position().toPoint());
         const NodeId hit =
@@ -271,14 +306,60 @@ void CVocaraView::mouseMoveEvent(QMouseEvent *event)
 
 void CVocaraView::mouseReleaseEvent(QMouseEvent *event)
 {
+    if (event->button() == Qt::RightButton && m_tool == Ui::ToolPointer) {
+        const NodeId hit = nodeUnder(event->position().toPoint());
+        if (hit != NoNode)
+            selectAndShow(hit);
+        emit contextMenuRequested(hit, viewport()->mapToGlobal(event->position().toPoint()));
+        return;
+    }
     if (event->button() != Qt::LeftButton)
         return;
     if (m_tool != Ui::ToolSample)
         setTool(Ui::ToolPointer);
+    if (!m_sweeping)
+        leftRelease(event->position().toPoint(), event->modifiers());
     m_sweeping = false;
     m_dragArmed = false;
     m_linkDrag = false;
+    m_moved = false;
+    m_dragCell.reset();
     updateCursor();
+    viewport()->update();
+    emit selectionChanged(m_marks.selected);
+}
+
+void CVocaraView::leftRelease(const QPoint &pos, Qt::KeyboardModifiers modifiers)
+{
+    const NodeId selected = m_marks.selected;
+    if (selected == NoNode)
+        return;
+    const bool ctrl = modifiers & Qt::ControlModifier;
+    const NodeId target = nodeUnder(pos);
+    const Cell release = Canvas::cellAt(canvasPoint(pos));
+    std::vector<NodeId> group = m_marks.multiSelection;
+    if (group.size() < 2 || ctrl || !m_moved) {
+        // A plain click lets a group go; Ctrl keeps gathering it.
+        if (!ctrl)
+            m_marks.multiSelection.clear();
+        if (m_linkDrag && target != NoNode && target != selected)
+            emit linkRequested(selected, target);
+        else if (m_moved && !m_linkDrag)
+            emit moveRequested({{quint64(selected), QPoint(release.column, release.row)}});
+        return;
+    }
+    if (m_linkDrag) {
+        for (NodeId id : group) {
+            if (target != NoNode && id != target)
+                emit linkRequested(id, target);
+        }
+        return;
+    }
+    QList<QPair<quint64, QPoint>> moves;
+    for (const auto &[id, cell] :
+         CanvasEdits::groupMoveTargets(m_adapter.doc(), group, selected, release))
+        moves.append({quint64(id), QPoint(cell.column, cell.row)});
+    emit moveRequested(moves);
 }
 
 void CVocaraView::wheelEvent(QWheelEvent *event)
@@ -302,8 +383,23 @@ void CVocaraView::keyPressEvent(QKeyEvent *event)
     const CVocaraDoc &doc = m_adapter.doc();
     const NodeId selected = m_marks.selected;
     if (event->modifiers() & Qt::ControlModifier) {
-        QAbstractScrollArea::keyPressEvent(event);
-        return;
+        switch (event->key()) {
+        case Qt::Key_Left:
+            keyboardMove(0, -1);
+            return;
+        case Qt::Key_Right:
+            keyboardMove(0, 1);
+            return;
+        case Qt::Key_Up:
+            keyboardMove(-1, 0);
+            return;
+        case Qt::Key_Down:
+            keyboardMove(1, 0);
+            return;
+        default:
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
+        }
     }
     switch (event->key()) {
     case Qt::Key_Escape:
@@ -315,6 +411,9 @@ void CVocaraView::keyPressEvent(QKeyEvent *event)
         break;
     case Qt::Key_Tab:
         selectAndShow(Canvas::tabTarget(doc, selected));
+        break;
+    case Qt::Key_Delete:
+        emit deleteRequested();
         break;
     case Qt::Key_Left:
     case Qt::Key_Right: {
@@ -334,6 +433,19 @@ void CVocaraView::keyPressEvent(QKeyEvent *event)
     default:
         QAbstractScrollArea::keyPressEvent(event);
     }
+}
+
+void CVocaraView::keyboardMove(int rows, int columns)
+{
+    const NodeData *node = m_adapter.doc().node(m_marks.selected);
+    if (!node)
+        return;
+    // Never off the grid's top or left edge.
+    if ((columns < 0 && node->cell.column == 0) || (rows < 0 && node->cell.row == 0))
+        return;
+    const NodeId id = node->id;
+    emit moveRequested({{quint64(id), QPoint(node->cell.column + columns, node->cell.row + rows)}});
+    selectNode(id);
 }
 
 void CVocaraView::dragEnterEvent(QDragEnterEvent *event)

@@ -5,6 +5,8 @@
 
 #include <QAbstractScrollArea>
 
+#include <optional>
+
 namespace vocara {
 
 class DocumentAdapter;
@@ -43,6 +45,9 @@ public:
     // Scrolls a page at a time until the node's box is inside the viewport.
     void scrollNodeIntoView(NodeId id);
 
+    // Selects the link itself (the node lets go of the selection).
+    void selectLink(Canvas::LinkHit link);
+
     // The tooltip text shown over the node under the pointer, empty while none shows.
     const QString &shownTooltip() const { return m_tooltip; }
 
@@ -55,6 +60,12 @@ signals:
     void fileDropped(const QString &path);
     // A click with a node tool or the sample tool on a cell that may take a node.
     void placeRequested(int tool, int row, int column);
+    // Edits the canvas asks for; the main window carries them out through the undo stack.
+    void deleteRequested();
+    void linkRequested(quint64 source, quint64 target);
+    // Each node to its cell (QPoint(column, row)), in order.
+    void moveRequested(const QList<QPair<quint64, QPoint>> &moves);
+    void contextMenuRequested(quint64 underPointer, const QPoint &globalPos);
     void statusMessage(const QString &text);
 
 protected:
@@ -79,6 +90,9 @@ private:
     void pageScroll(Qt::Orientation orientation, bool forward);
     void updateCursor();
     void leftPress(const QPoint &pos, Qt::KeyboardModifiers modifiers);
+    void leftRelease(const QPoint &pos, Qt::KeyboardModifiers modifiers);
+    NodeId nodeUnder(const QPoint &viewportPos) const;
+    void keyboardMove(int rows, int columns);
 
     DocumentAdapter &m_adapter;
     const IvrSettings *m_settings;
@@ -87,6 +101,8 @@ private:
     bool m_sweeping = false;
     bool m_linkDrag = false;
     bool m_dragArmed = false;
+    bool m_moved = false;
+    std::optional<Cell> m_dragCell; // where the drag's feedback frame is
     QString m_tooltip;
     mutable Canvas::LinkIndex m_links;
     mutable bool m_linksStale = true;

@@ -12,6 +12,11 @@ inline constexpr std::string_view CantLinkToItself = "Can't Link this Node To It
 inline constexpr std::string_view CantLinkBuiltInChildren =
     "Can't Link this Node, It has its built in Children";
 inline constexpr std::string_view NodeAlreadyHasChild = "Node already has a Child";
+inline constexpr std::string_view CantDeleteWhileSimulating =
+    "Can not Delete any node while simulator running";
+inline constexpr std::string_view CantMoveWhileSimulating =
+    "Can not move any node while simulator running";
+inline constexpr std::string_view NoLinksExist = "No Links Exist";
 
 // The settings file: its path, then where the unreadable one was kept.
 inline constexpr std::string_view SettingsUnreadable =

@@ -421,7 +421,13 @@ bool CVocaraDoc::removeNode(NodeId id, RemoveMode mode)
     return true;
 }
 
-bool CVocaraDoc::moveNode(NodeId id, Cell to)
+std::uint64_t CVocaraDoc::sequenceOf(NodeId id) const
+{
+    const auto it = m_sequence.find(id);
+    return it == m_sequence.end() ? 0 : it->second;
+}
+
+bool CVocaraDoc::moveNode(NodeId id, Cell to, std::optional<std::uint64_t> sequence)
 {
     NodeData *data = mutableNode(id);
     to = clampCell(to);
@@ -437,9 +443,9 @@ bool CVocaraDoc::moveNode(NodeId id, Cell to)
         m_cells.erase(cellEntry);
     ensureGridColumns(to.column + 1);
     growCanvasFor(to);
-    const std::uint64_t sequence = m_nextSequence++;
-    m_columns[static_cast<size_t>(to.column)].emplace(sequence, id);
-    m_sequence[id] = sequence;
+    const std::uint64_t place = sequence ? *sequence : m_nextSequence++;
+    m_columns[static_cast<size_t>(to.column)].emplace(place, id);
+    m_sequence[id] = place;
     m_cells[to].push_back(id);
     data->cell = to;
     markModified();
@@ -462,10 +468,83 @@ std::vector<CVocaraDoc::NodeMove> CVocaraDoc::makeRoomAt(Cell cell)
     for (auto it = column.rbegin(); it != column.rend(); ++it) {
         const Cell from = node(*it)->cell;
         const Cell to{from.row + 1, from.column};
+        const std::uint64_t place = sequenceOf(*it);
         if (moveNode(*it, to))
-            moves.push_back({*it, from, to});
+            moves.push_back({*it, from, to, place, sequenceOf(*it)});
     }
     return moves;
+}
+
+std::optional<CVocaraDoc::NodeSnapshot> CVocaraDoc::snapshotNode(NodeId id) const
+{
+    const NodeData *data = node(id);
+    if (!data)
+        return std::nullopt;
+    NodeSnapshot snapshot;
+    snapshot.data = *data;
+    snapshot.sequence = m_sequence.at(id);
+    for (NodeId parent : data->parents) {
+        const std::vector<NodeId> &siblings = node(parent)->children;
+        snapshot.indexInParent.push_back(static_cast<size_t>(
+            std::find(siblings.begin(), siblings.end(), id) - siblings.begin()));
+    }
+    for (NodeId child : data->children) {
+        const NodeData *c = node(child);
+        const auto at = std::find(c->parents.begin(), c->parents.end(), id) - c->parents.begin();
+        snapshot.indexInChild.push_back(static_cast<size_t>(at));
+        snapshot.primaryOfChild.push_back(c->primaryParent == static_cast<int>(at));
+    }
+    return snapshot;
+}
+
+bool CVocaraDoc::linkAt(NodeId parent, NodeId child, size_t childIndex, size_t parentIndex)
+{
+    NodeData *from = mutableNode(parent);
+    NodeData *to = mutableNode(child);
+    if (!from || !to || child == m_startNode || contains(from->children, child))
+        return false;
+    childIndex = std::min(childIndex, from->children.size());
+    parentIndex = std::min(parentIndex, to->parents.size());
+    from->children.insert(from->children.begin() + static_cast<long>(childIndex), child);
+    to->parents.insert(to->parents.begin() + static_cast<long>(parentIndex), parent);
+    if (to->primaryParent >= static_cast<int>(parentIndex))
+        ++to->primaryParent;
+    markModified();
+    notify([&](DocumentObserver &o) { o.linkAdded(parent, child); });
+    return true;
+}
+
+bool CVocaraDoc::restoreNode(const NodeSnapshot &snapshot)
+{
+    const NodeData &saved = snapshot.data;
+    if (saved.id == NoNode || m_nodes.count(saved.id) || saved.kind == Kind::Start)
+        return false;
+    NodeData data = saved;
+    data.children.clear();
+    data.parents.clear();
+    data.primaryParent = -1;
+    const Cell cell = data.cell;
+    ensureGridColumns(cell.column + 1);
+    growCanvasFor(cell);
+    m_columns[static_cast<size_t>(cell.column)].emplace(snapshot.sequence, saved.id);
+    m_sequence.emplace(saved.id, snapshot.sequence);
+    m_cells[cell].push_back(saved.id);
+    ++m_kindCounts[static_cast<size_t>(data.kind)];
+    ++m_nameUses[data.name];
+    m_nodes.emplace(saved.id, std::move(data));
+    markModified();
+    notify([&](DocumentObserver &o) { o.nodeAdded(saved.id, cell); });
+    // Parents in their order, each link at its old place in that parent's children.
+    for (size_t i = 0; i < saved.parents.size(); ++i)
+        linkAt(saved.parents[i], saved.id, snapshot.indexInParent[i], i);
+    for (size_t i = 0; i < saved.children.size(); ++i) {
+        if (linkAt(saved.id, saved.children[i], i, snapshot.indexInChild[i]) &&
+            snapshot.primaryOfChild[i])
+            mutableNode(saved.children[i])->primaryParent = static_cast<int>(
+                std::min(snapshot.indexInChild[i], node(saved.children[i])->parents.size() - 1));
+    }
+    mutableNode(saved.id)->primaryParent = saved.primaryParent;
+    return true;
 }
 
 void CVocaraDoc::forgetName(const std::string &name)
@@ -476,6 +555,14 @@ void CVocaraDoc::forgetName(const std::string &name)
 }
 
 LinkResult CVocaraDoc::link(NodeId source, NodeId target)
+{
+    const LinkResult result = checkLink(source, target);
+    if (result.linked())
+        linkUnchecked(source, target);
+    return result;
+}
+
+LinkResult CVocaraDoc::checkLink(NodeId source, NodeId target) const
 {
     const NodeData *from = node(source);
     const NodeData *to = node(target);
@@ -491,7 +578,6 @@ LinkResult CVocaraDoc::link(NodeId source, NodeId target)
         return {LinkOutcome::AlreadyHasChild};
     if (target == m_startNode)
         return {LinkOutcome::IntoStart};
-    linkUnchecked(source, target);
     return {LinkOutcome::Linked};
 }
 

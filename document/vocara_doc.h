@@ -148,7 +148,10 @@ public:
     // Puts a node on another cell with its name, values and links; it comes last among the
     // nodes of its new column, as a node placed there anew. Never onto the start's cell, and
     // the start node never moves.
-    bool moveNode(NodeId id, Cell to);
+    // A move back (undo) passes the place the node had among its column's nodes.
+    bool moveNode(NodeId id, Cell to, std::optional<std::uint64_t> sequence = std::nullopt);
+    // The node's place in the grid order (a sequence number).
+    std::uint64_t sequenceOf(NodeId id) const;
     // Clears a cell for a new node: its occupant moves one row down, pushing its own lower
     // neighbour first, and so on. The moves made, first to last.
     struct NodeMove
@@ -156,11 +159,32 @@ public:
         NodeId id = NoNode;
         Cell from;
         Cell to;
+        std::uint64_t fromSequence = 0;
+        std::uint64_t toSequence = 0;
     };
     std::vector<NodeMove> makeRoomAt(Cell cell);
 
+    // A node as it stands, with where it sits among its parents' children and its children's
+    // parents: restoring snapshots in the reverse of the order they were taken (and removed)
+    // gives back exactly the flow before, ids, links and their order included.
+    struct NodeSnapshot
+    {
+        NodeData data;
+        std::uint64_t sequence = 0;
+        std::vector<size_t> indexInParent; // per parent: our place among its children
+        std::vector<size_t> indexInChild;  // per child: our place among its parents
+        std::vector<bool> primaryOfChild;  // per child: we are its primary parent
+    };
+    std::optional<NodeSnapshot> snapshotNode(NodeId id) const;
+    // Brings a removed node back under its own id; false when the id is in use.
+    bool restoreNode(const NodeSnapshot &snapshot);
+    // A link at given places in both lists (clamped to their ends), for undoing an unlink.
+    bool linkAt(NodeId parent, NodeId child, size_t childIndex, size_t parentIndex);
+
     // The user's link, with its rules and their messages.
     LinkResult link(NodeId source, NodeId target);
+    // The same rules without linking: Linked when the link may be made.
+    LinkResult checkLink(NodeId source, NodeId target) const;
     // Loading, built-in branches, moves, undo and paste: no rules beyond the start node never
     // being a child and a pair being linked once.
     bool linkUnchecked(NodeId source, NodeId target);

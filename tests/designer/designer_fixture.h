@@ -10,6 +10,7 @@
 #include "tests/support/temp_folder.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTest>
 
@@ -54,6 +55,8 @@ protected:
         context.dialogs = &dialogs;
         context.installFolder = QString::fromStdString(temp.path().string());
         frame = std::make_unique<CMainFrame>(*adapter, context);
+        // A right-click menu would wait for a click that never comes.
+        frame->setMenuRunner([](QMenu &) {});
         frame->resize(1000, 700);
         frame->show();
         adapter->newDocument();

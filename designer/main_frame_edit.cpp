@@ -1,0 +1,124 @@
+// The main window's side of canvas editing: every edit goes onto the undo stack.
+#include "designer/designer_text.h"
+#include "designer/document_adapter.h"
+#include "designer/edit_commands.h"
+#include "designer/main_frame.h"
+#include "designer/qt_text.h"
+#include "designer/vocara_view.h"
+#include "document/canvas_edits.h"
+#include "document/messages.h"
+#include "document/user_dialogs.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace vocara {
+
+void CMainFrame::connectEditing()
+{
+    connect(m_view, &CVocaraView::deleteRequested, this, &CMainFrame::deleteSelection);
+    connect(m_view, &CVocaraView::linkRequested, this, [this](quint64 source, quint64 target) {
+        const LinkResult result = m_adapter.doc().checkLink(source, target);
+        if (result.linked())
+            m_adapter.undoStack()->push(new LinkCommand(m_adapter, source, target, false));
+        else if (!result.message().empty() && m_context.dialogs)
+            m_context.dialogs->error(result.message());
+    });
+    connect(m_view, &CVocaraView::moveRequested, this,
+            [this](const QList<QPair<quint64, QPoint>> &moves) {
+                if (m_adapter.doc().isSimulatorRunning()) {
+                    if (m_context.dialogs)
+                        m_context.dialogs->inform(Msg::CantMoveWhileSimulating);
+                    return;
+                }
+                std::vector<std::pair<NodeId, Cell>> wanted;
+                for (const auto &[id, cell] : moves)
+                    wanted.push_back({id, Cell{cell.y(), cell.x()}});
+                m_adapter.undoStack()->push(new MoveNodesCommand(m_adapter, std::move(wanted)));
+            });
+    connect(m_view, &CVocaraView::contextMenuRequested, this, &CMainFrame::showCanvasMenu);
+    connect(m_adapter.undoStack(), &QUndoStack::indexChanged, this, &CMainFrame::updateCommands);
+    // The flow is changed exactly when the stack is away from where it was saved.
+    connect(m_adapter.undoStack(), &QUndoStack::cleanChanged, this, [this](bool clean) {
+        if (m_adapter.doc().isModified() == clean)
+            m_adapter.mutableDoc().setModified(!clean);
+    });
+}
+
+void CMainFrame::deleteSelection()
+{
+    if (m_adapter.doc().isSimulatorRunning()) {
+        if (m_context.dialogs)
+            m_context.dialogs->inform(Msg::CantDeleteWhileSimulating);
+        return;
+    }
+    const Canvas::LinkHit link = m_view->selectedLink();
+    if (link.parent != NoNode) {
+        const NodeData *parent = m_adapter.doc().node(link.parent);
+        if (parent && !hasBuiltInChildren(parent->kind)) {
+            m_adapter.undoStack()->push(new LinkCommand(m_adapter, link.parent, link.child, true));
+            m_view->selectLink({});
+        }
+        return;
+    }
+    auto *command =
+        new DeleteNodesCommand(m_adapter, m_view->selectedNode(), m_view->multiSelection());
+    if (command->isEmpty()) {
+        delete command;
+        return;
+    }
+    m_adapter.undoStack()->push(command);
+    m_view->clearSelection();
+}
+
+void CMainFrame::showCanvasMenu(quint64 underPointer, const QPoint &globalPos)
+{
+    const CVocaraDoc &doc = m_adapter.doc();
+    const CanvasEdits::ContextMenuState state = CanvasEdits::contextMenuState(
+        doc, m_view->selectedNode(), m_view->multiSelection().size(), underPointer);
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("CanvasMenu"));
+    // The link dialog, the clipboard and Paste come with the next part of the designer.
+    menu.addAction(qt(Ui::CreateLinkToChild))->setEnabled(false);
+    QAction *deleteLink = menu.addAction(qt(Ui::DeleteLinkToChild));
+    deleteLink->setEnabled(state.deleteLink);
+    QAction *selectLink = menu.addAction(qt(Ui::SelectLinkToChild));
+    selectLink->setEnabled(state.selectLink);
+    menu.addSeparator();
+    menu.addAction(qt(Ui::ContextCopy))->setEnabled(false);
+    menu.addAction(qt(Ui::ContextCut))->setEnabled(false);
+    QAction *remove = menu.addAction(qt(Ui::ContextDelete));
+    remove->setEnabled(state.copyCutDelete);
+    menu.addAction(qt(Ui::ContextPaste))->setEnabled(false);
+
+    const NodeId node = underPointer;
+    connect(deleteLink, &QAction::triggered, this, [this, node] {
+        const NodeData *parent = m_adapter.doc().node(node);
+        if (!parent || parent->children.empty()) {
+            if (m_context.dialogs)
+                m_context.dialogs->inform(Msg::NoLinksExist);
+            return;
+        }
+        if (CanvasEdits::linkDeletable(m_adapter.doc(), node))
+            m_adapter.undoStack()->push(
+                new LinkCommand(m_adapter, node, parent->children.front(), true));
+    });
+    connect(selectLink, &QAction::triggered, this, [this, node] {
+        const NodeData *parent = m_adapter.doc().node(node);
+        if (!parent || parent->children.empty()) {
+            if (m_context.dialogs)
+                m_context.dialogs->inform(Msg::NoLinksExist);
+            return;
+        }
+        m_view->selectLink({node, parent->children.front()});
+    });
+    connect(remove, &QAction::triggered, this, &CMainFrame::deleteSelection);
+    m_lastCanvasMenu = &menu;
+    if (m_menuRunner)
+        m_menuRunner(menu);
+    else
+        menu.exec(globalPos);
+    m_lastCanvasMenu = nullptr;
+}
+
+} // namespace vocara

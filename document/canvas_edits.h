@@ -1,0 +1,56 @@
+#pragma once
+
+#include "document/vocara_doc.h"
+
+#include <vector>
+
+namespace vocara {
+
+// The canvas's editing rules that do not depend on any widget: what a delete takes away and
+// where a move may go.
+namespace CanvasEdits {
+
+// One node to remove, in order: built-in branches come before their node.
+struct Removal
+{
+    NodeId id = NoNode;
+    RemoveMode mode = RemoveMode::KeepForUndo;
+    bool recordBranchCount = false; // a UserInput node keeps how many branches it had
+};
+
+// What Delete removes. One node (fewer than two in the multi-selection): nothing for the
+// start node, nor for a branch that still has a parent; a node with built-in children loses
+// them first. Several: the multi-selection in order up to the start node, action nodes and
+// parentless branches only; every node after the group's first is marked to come back with it.
+std::vector<Removal> planDeletion(const CVocaraDoc &doc, NodeId selected,
+                                  const std::vector<NodeId> &multiSelection);
+
+// Whether a move of the node to the cell is allowed: not onto (0, 0), a negative cell, its own
+// cell or its first parent's cell.
+bool moveAllowed(const CVocaraDoc &doc, NodeId id, Cell to);
+
+// The link "Delete Link to Child" and "Select Link to Child" act on: the node's first child.
+// Deleting it does nothing for a parent with built-in children.
+bool linkDeletable(const CVocaraDoc &doc, NodeId parent);
+
+// Which items of the canvas's right-click menu are enabled, from the selected node, the size
+// of the multi-selection and the node under the pointer (NoNode on empty canvas).
+struct ContextMenuState
+{
+    bool createLink = false;
+    bool deleteLink = false;
+    bool selectLink = false;
+    bool copyCutDelete = false;
+    bool paste = true;
+};
+ContextMenuState contextMenuState(const CVocaraDoc &doc, NodeId selected, size_t multiCount,
+                                  NodeId underPointer);
+
+// Where a group drag puts each node: the dragged node last, every node by the drag's offset
+// (negative rows and columns become 0), the start node never.
+std::vector<std::pair<NodeId, Cell>> groupMoveTargets(const CVocaraDoc &doc,
+                                                      std::vector<NodeId> selection, NodeId dragged,
+                                                      Cell release);
+
+} // namespace CanvasEdits
+} // namespace vocara

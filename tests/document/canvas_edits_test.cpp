@@ -1,0 +1,115 @@
+#include "document/canvas_edits.h"
+#include "document/recording_dialogs.h"
+
+#include <gtest/gtest.h>
+
+using namespace vocara;
+using namespace vocara::CanvasEdits;
+
+namespace {
+
+class Edits : public ::testing::Test
+{
+protected:
+    Edits()
+    {
+        doc.setSecondSource([] { return 7; });
+        doc.newDocument();
+        doc.newDocument(); // asterisk mode
+        wave = doc.addNode({1, 0}, Kind::PlayWave);
+        compare = doc.addNode({2, 0}, Kind::Compare);
+        input = doc.addNode({4, 3}, Kind::UserInput, {true, true, true, {1, 2, 11}, false});
+        doc.linkUnchecked(doc.startNode(), wave);
+        doc.linkUnchecked(wave, compare);
+    }
+    std::vector<NodeId> ids(const std::vector<Removal> &plan)
+    {
+        std::vector<NodeId> out;
+        for (const Removal &r : plan)
+            out.push_back(r.id);
+        return out;
+    }
+
+    RecordingDialogs dialogs;
+    CVocaraDoc doc{dialogs};
+    NodeId wave = NoNode;
+    NodeId compare = NoNode;
+    NodeId input = NoNode;
+};
+
+} // namespace
+
+TEST_F(Edits, DeletionPlansFollowTheRules)
+{
+    const std::vector<NodeId> branches = doc.node(compare)->children;
+    ASSERT_EQ(branches.size(), 2u);
+    // A node with built-in branches loses them first.
+    EXPECT_EQ(ids(planDeletion(doc, compare, {})),
+              (std::vector<NodeId>{branches[0], branches[1], compare}));
+    // A branch under its node, the start node, nothing selected: nothing.
+    EXPECT_TRUE(planDeletion(doc, branches[0], {}).empty());
+    EXPECT_TRUE(planDeletion(doc, doc.startNode(), {}).empty());
+    EXPECT_TRUE(planDeletion(doc, NoNode, {}).empty());
+    // The UserInput node (branches 1, 2, #, time-out, error) keeps its branch count.
+    const std::vector<Removal> inputPlan = planDeletion(doc, input, {});
+    EXPECT_TRUE(inputPlan.back().recordBranchCount);
+    EXPECT_EQ(inputPlan.size(), doc.node(input)->children.size() + 1);
+
+    // A group: in order up to the start node, branches with parents skipped, the first
+    // node of the group unmarked and every later one marked to come back with it.
+    const std::vector<Removal> group =
+        planDeletion(doc, wave, {wave, branches[0], compare, doc.startNode(), input});
+    EXPECT_EQ(ids(group), (std::vector<NodeId>{wave, branches[0], branches[1], compare}));
+    EXPECT_EQ(group[0].mode, RemoveMode::KeepForUndo);
+    EXPECT_EQ(group[3].mode, RemoveMode::KeepForUndoInGroup);
+}
+
+TEST_F(Edits, MovesMenusAndGroupOffsets)
+{
+    EXPECT_TRUE(moveAllowed(doc, compare, {5, 5}));
+    EXPECT_FALSE(moveAllowed(doc, compare, {1, 0})); // its first parent's cell
+    EXPECT_FALSE(moveAllowed(doc, compare, {2, 0})); // where it is
+    EXPECT_FALSE(moveAllowed(doc, compare, {0, 0}));
+    EXPECT_FALSE(moveAllowed(doc, compare, {-1, 3}));
+    EXPECT_FALSE(moveAllowed(doc, doc.startNode(), {3, 3}));
+
+    ContextMenuState state = contextMenuState(doc, wave, 0, wave);
+    EXPECT_TRUE(state.createLink && state.deleteLink && state.selectLink && state.copyCutDelete);
+    state = contextMenuState(doc, compare, 0, compare);
+    EXPECT_FALSE(state.deleteLink); // built-in branches
+    EXPECT_TRUE(state.selectLink);
+    state = contextMenuState(doc, wave, 2, wave);
+    EXPECT_FALSE(state.createLink || state.deleteLink || state.selectLink);
+    state = contextMenuState(doc, NoNode, 0, NoNode);
+    EXPECT_FALSE(state.createLink || state.copyCutDelete);
+    EXPECT_TRUE(state.paste);
+
+    // Dragging the compare node from (2,0) to (0,1): everything two rows up and a column
+    // right, the start stays, the dragged node first of the list taken from its end, and
+    // nothing goes above row 0.
+    const auto targets =
+        groupMoveTargets(doc, {doc.startNode(), wave, compare, input}, compare, {0, 1});
+    EXPECT_EQ(targets, (std::vector<std::pair<NodeId, Cell>>{
+                           {compare, {0, 1}}, {input, {2, 4}}, {wave, {0, 1}}}));
+}
+
+TEST_F(Edits, SnapshotsRestoreIdsLinksAndTheirOrder)
+{
+    const NodeId other = doc.createNode({1, 3}, Kind::Hang);
+    const NodeId shared = doc.createNode({3, 3}, Kind::Hang);
+    doc.linkUnchecked(other, shared);
+    const NodeId middle = doc.createNode({5, 5}, Kind::Wait);
+    doc.linkUnchecked(middle, shared); // shared's parents: other, middle
+    const NodeId tail = doc.createNode({6, 5}, Kind::Hang);
+    doc.linkUnchecked(middle, tail);
+    const std::vector<NodeId> order = doc.nodesInGridOrder();
+
+    const CVocaraDoc::NodeSnapshot snapshot = *doc.snapshotNode(middle);
+    ASSERT_TRUE(doc.removeNode(middle));
+    EXPECT_EQ(doc.node(shared)->parents, std::vector<NodeId>{other});
+    ASSERT_TRUE(doc.restoreNode(snapshot));
+    EXPECT_FALSE(doc.restoreNode(snapshot)); // the id is taken again
+    EXPECT_EQ(doc.node(shared)->parents, (std::vector<NodeId>{other, middle}));
+    EXPECT_EQ(doc.node(middle)->children, (std::vector<NodeId>{shared, tail}));
+    EXPECT_EQ(doc.nodesInGridOrder(), order);
+}
