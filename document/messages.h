@@ -17,6 +17,7 @@ inline constexpr std::string_view CantDeleteWhileSimulating =
 inline constexpr std::string_view CantMoveWhileSimulating =
     "Can not move any node while simulator running";
 inline constexpr std::string_view NoLinksExist = "No Links Exist";
+inline constexpr std::string_view NotCorrectFormat = "Not Correct Format";
 
 // The settings file: its path, then where the unreadable one was kept.
 inline constexpr std::string_view SettingsUnreadable =
