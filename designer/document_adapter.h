@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/clip_block.h"
 #include "document/document_observer.h"
 #include "document/vocara_doc.h"
 
@@ -36,6 +37,10 @@ public:
     bool writeExitAutosave();
     bool validate();
     void setSimulatorRunning(bool running);
+
+    // What Copy took last, as value snapshots (it outlives the nodes and the flow).
+    const std::vector<ClipRecord> &copyList() const { return m_copyList; }
+    void setCopyList(std::vector<ClipRecord> records) { m_copyList = std::move(records); }
 
     // The file name shown in the title bar: the document's title, or "Untitled".
     QString displayName() const;
@@ -92,6 +97,7 @@ private:
 
     Relay m_relay{*this};
     std::unique_ptr<CVocaraDoc> m_doc;
+    std::vector<ClipRecord> m_copyList;
     QUndoStack m_undo;
 };
 

@@ -19,34 +19,78 @@ AddNodeCommand::AddNodeCommand(DocumentAdapter &adapter, Cell cell, NodeKind kin
 void AddNodeCommand::redo()
 {
     CVocaraDoc &doc = m_adapter.mutableDoc();
-    if (m_removed.empty()) {
-        m_moves = doc.makeRoomAt(m_cell);
-        m_node = doc.addNode(m_cell, m_kind, m_userInput);
+    if (m_nodes.made()) {
+        m_nodes.redo(doc);
         return;
     }
-    // Again after an undo: the same nodes under the same ids, so that later commands on the
-    // stack still find them.
+    std::vector<CVocaraDoc::NodeMove> moves = doc.makeRoomAt(m_cell);
+    m_node = doc.addNode(m_cell, m_kind, m_userInput);
+    std::vector<NodeId> created;
+    if (m_node != NoNode) {
+        created.push_back(m_node);
+        for (NodeId branch : doc.node(m_node)->children)
+            created.push_back(branch);
+    }
+    m_nodes.set(std::move(created), std::move(moves));
+}
+
+void AddNodeCommand::undo()
+{
+    m_nodes.undo(m_adapter.mutableDoc());
+}
+
+void CreatedNodes::set(std::vector<NodeId> created, std::vector<CVocaraDoc::NodeMove> moves)
+{
+    m_created = std::move(created);
+    m_moves = std::move(moves);
+    m_removed.clear();
+}
+
+void CreatedNodes::undo(CVocaraDoc &doc)
+{
+    m_removed.clear();
+    // The last made first, each taken as it stands just before it goes.
+    for (auto it = m_created.rbegin(); it != m_created.rend(); ++it) {
+        if (const std::optional<CVocaraDoc::NodeSnapshot> snapshot = doc.snapshotNode(*it)) {
+            m_removed.push_back(*snapshot);
+            doc.removeNode(*it);
+        }
+    }
+    for (auto it = m_moves.rbegin(); it != m_moves.rend(); ++it)
+        doc.moveNode(it->id, it->from, it->fromSequence);
+}
+
+void CreatedNodes::redo(CVocaraDoc &doc)
+{
     for (const CVocaraDoc::NodeMove &move : m_moves)
         doc.moveNode(move.id, move.to, move.toSequence);
     for (auto it = m_removed.rbegin(); it != m_removed.rend(); ++it)
         doc.restoreNode(*it);
 }
 
-void AddNodeCommand::undo()
+PasteCommand::PasteCommand(DocumentAdapter &adapter, std::vector<ClipRecord> records, Cell at)
+    : m_adapter(adapter)
+    , m_records(std::move(records))
+    , m_at(at)
+{
+    setText(QStringLiteral("Paste"));
+}
+
+void PasteCommand::redo()
 {
     CVocaraDoc &doc = m_adapter.mutableDoc();
-    m_removed.clear();
-    const NodeData *node = doc.node(m_node);
-    if (!node)
+    if (m_nodes.made()) {
+        m_nodes.redo(doc);
         return;
-    for (NodeId branch : std::vector<NodeId>(node->children)) {
-        m_removed.push_back(*doc.snapshotNode(branch));
-        doc.removeNode(branch);
     }
-    m_removed.push_back(*doc.snapshotNode(m_node));
-    doc.removeNode(m_node);
-    for (auto it = m_moves.rbegin(); it != m_moves.rend(); ++it)
-        doc.moveNode(it->id, it->from, it->fromSequence);
+    CanvasEdits::PasteResult result = CanvasEdits::paste(doc, m_records, m_at);
+    m_pasted = result.created;
+    m_nodes.set(std::move(result.created), std::move(result.moves));
+}
+
+void PasteCommand::undo()
+{
+    m_nodes.undo(m_adapter.mutableDoc());
 }
 
 DeleteNodesCommand::DeleteNodesCommand(DocumentAdapter &adapter, NodeId selected,

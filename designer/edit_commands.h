@@ -9,6 +9,23 @@ namespace vocara {
 
 class DocumentAdapter;
 
+// Nodes a command made (and the occupants it pushed down): undo takes them away and moves the
+// others back; redo brings the same nodes back under the same ids, so that later commands on
+// the stack still find them.
+class CreatedNodes
+{
+public:
+    void set(std::vector<NodeId> created, std::vector<CVocaraDoc::NodeMove> moves);
+    bool made() const { return !m_created.empty() || !m_removed.empty(); }
+    void undo(CVocaraDoc &doc);
+    void redo(CVocaraDoc &doc);
+
+private:
+    std::vector<NodeId> m_created; // in the order they were made
+    std::vector<CVocaraDoc::NodeMove> m_moves;
+    std::vector<CVocaraDoc::NodeSnapshot> m_removed; // by the last undo, in removal order
+};
+
 // Places a node of a kind at a cell as the user does with a node tool: an occupant is pushed
 // down first, built-in branches come in the row below. Undo takes the node and its branches
 // away and moves the pushed nodes back up.
@@ -29,8 +46,25 @@ private:
     NodeKind m_kind;
     UserInputChoice m_userInput;
     NodeId m_node = NoNode;
-    std::vector<CVocaraDoc::NodeMove> m_moves;
-    std::vector<CVocaraDoc::NodeSnapshot> m_removed; // by the last undo, in removal order
+    CreatedNodes m_nodes;
+};
+
+// Pastes copied records at a cell (CanvasEdits::paste).
+class PasteCommand : public QUndoCommand
+{
+public:
+    PasteCommand(DocumentAdapter &adapter, std::vector<ClipRecord> records, Cell at);
+
+    void redo() override;
+    void undo() override;
+    const std::vector<NodeId> &pasted() const { return m_pasted; }
+
+private:
+    DocumentAdapter &m_adapter;
+    std::vector<ClipRecord> m_records;
+    Cell m_at;
+    std::vector<NodeId> m_pasted;
+    CreatedNodes m_nodes;
 };
 
 // Removes nodes as Delete does (the plan of CanvasEdits::planDeletion), keeping each in the

@@ -2,6 +2,7 @@
 
 #include "designer/recent_files.h"
 #include "document/autosave_timer.h"
+#include "document/node_data.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -77,6 +78,10 @@ public:
     void restartAutoSave();
     // Delete: the selected link, else the selected node or the multi-selection.
     void deleteSelection();
+    // Copy and Cut of the selection; Paste at a cell, from the copy list or, when it is empty,
+    // from another designer's block on the clipboard ("Not Correct Format" without one).
+    void copySelection(bool cut);
+    void pasteAt(Cell at);
     // Runs the canvas's right-click menu; tests replace the menu's event loop.
     void showCanvasMenu(quint64 underPointer, const QPoint &globalPos);
     void setMenuRunner(std::function<void(QMenu &)> runner) { m_menuRunner = std::move(runner); }

@@ -147,9 +147,19 @@ void CMainFrame::createMenus()
     connect(remove, &QAction::triggered, this, &CMainFrame::deleteSelection);
     later(addCommand(edit, Ui::UndoDelete, QKeySequence(Qt::ALT | Qt::Key_Backspace)));
     edit->addSeparator();
-    later(addCommand(edit, Ui::Copy, QKeySequence(Qt::CTRL | Qt::Key_C)));
-    later(addCommand(edit, Ui::Cut, QKeySequence(Qt::CTRL | Qt::Key_X)));
-    later(addCommand(edit, Ui::Paste, QKeySequence(Qt::CTRL | Qt::Key_V)));
+    QAction *copy = addCommand(edit, Ui::Copy);
+    copy->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    connect(copy, &QAction::triggered, this, [this] { copySelection(false); });
+    QAction *cut = addCommand(edit, Ui::Cut);
+    cut->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
+    connect(cut, &QAction::triggered, this, [this] { copySelection(true); });
+    QAction *paste = addCommand(edit, Ui::Paste);
+    paste->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
+    // From the menu and the keyboard: at the top-left visible cell.
+    connect(paste, &QAction::triggered, this, [this] { pasteAt(m_view->firstVisibleCell()); });
 
     QMenu *view = bar->addMenu(qt(Ui::ViewMenu));
     QAction *toolbars = addCommand(view, Ui::Toolbar, {}, Ui::ToolbarPrompt);
@@ -282,10 +292,11 @@ void CMainFrame::updateCommands()
     action(qt(Ui::SettingsAsterisk))->setEnabled(!doc.isAsteriskMode());
     // Delete: a non-start node, a group or a link to take away.
     const NodeId selected = m_view->selectedNode();
-    action(qt(Ui::Delete))
-        ->setEnabled((selected != NoNode && selected != doc.startNode()) ||
-                     m_view->multiSelection().size() >= 2 ||
-                     m_view->selectedLink().parent != NoNode);
+    const bool nodes =
+        (selected != NoNode && selected != doc.startNode()) || m_view->multiSelection().size() >= 2;
+    action(qt(Ui::Delete))->setEnabled(nodes || m_view->selectedLink().parent != NoNode);
+    action(qt(Ui::Copy))->setEnabled(nodes);
+    action(qt(Ui::Cut))->setEnabled(nodes);
     action(qt(Ui::SaveAs))->setEnabled(doc.mode() != DocumentMode::None);
 }
 

@@ -10,7 +10,10 @@
 #include "document/user_dialogs.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QMimeData>
 
 namespace vocara {
 
@@ -71,6 +74,49 @@ void CMainFrame::deleteSelection()
     m_view->clearSelection();
 }
 
+void CMainFrame::copySelection(bool cut)
+{
+    const std::vector<std::vector<ClipRecord>> groups =
+        CanvasEdits::copyGroups(m_adapter.doc(), m_view->selectedNode(), m_view->multiSelection());
+    if (groups.empty())
+        return;
+    std::vector<ClipRecord> list;
+    for (const std::vector<ClipRecord> &group : groups)
+        list.insert(list.end(), group.begin(), group.end());
+    m_adapter.setCopyList(std::move(list));
+    // Other running designers paste from the block on the system clipboard.
+    auto *data = new QMimeData;
+    const std::string block = ClipBlock::encode(groups, m_adapter.doc().catalogue());
+    data->setData(qt(ClipBlock::MimeFormat), QByteArray(block.data(), qsizetype(block.size())));
+    QGuiApplication::clipboard()->setMimeData(data);
+    if (cut)
+        deleteSelection();
+    m_view->clearSelection();
+    updateCommands();
+}
+
+void CMainFrame::pasteAt(Cell at)
+{
+    std::vector<ClipRecord> records = m_adapter.copyList();
+    if (records.empty()) {
+        const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+        const QByteArray block = data ? data->data(qt(ClipBlock::MimeFormat)) : QByteArray();
+        const std::optional<std::vector<ClipRecord>> decoded = ClipBlock::decode(
+            std::string_view(block.constData(), size_t(block.size())), m_adapter.doc().catalogue());
+        if (!decoded) {
+            if (m_context.dialogs)
+                m_context.dialogs->error(Msg::NotCorrectFormat);
+            return;
+        }
+        records = *decoded;
+    }
+    if (records.empty())
+        return;
+    auto *command = new PasteCommand(m_adapter, std::move(records), at);
+    m_adapter.undoStack()->push(command);
+    m_view->showPasted(command->pasted());
+}
+
 void CMainFrame::showCanvasMenu(quint64 underPointer, const QPoint &globalPos)
 {
     const CVocaraDoc &doc = m_adapter.doc();
@@ -78,18 +124,27 @@ void CMainFrame::showCanvasMenu(quint64 underPointer, const QPoint &globalPos)
         doc, m_view->selectedNode(), m_view->multiSelection().size(), underPointer);
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("CanvasMenu"));
-    // The link dialog, the clipboard and Paste come with the next part of the designer.
+    // The link dialog comes with the next part of the designer.
     menu.addAction(qt(Ui::CreateLinkToChild))->setEnabled(false);
     QAction *deleteLink = menu.addAction(qt(Ui::DeleteLinkToChild));
     deleteLink->setEnabled(state.deleteLink);
     QAction *selectLink = menu.addAction(qt(Ui::SelectLinkToChild));
     selectLink->setEnabled(state.selectLink);
     menu.addSeparator();
-    menu.addAction(qt(Ui::ContextCopy))->setEnabled(false);
-    menu.addAction(qt(Ui::ContextCut))->setEnabled(false);
+    QAction *copy = menu.addAction(qt(Ui::ContextCopy));
+    copy->setEnabled(state.copyCutDelete);
+    QAction *cut = menu.addAction(qt(Ui::ContextCut));
+    cut->setEnabled(state.copyCutDelete);
     QAction *remove = menu.addAction(qt(Ui::ContextDelete));
     remove->setEnabled(state.copyCutDelete);
-    menu.addAction(qt(Ui::ContextPaste))->setEnabled(false);
+    QAction *paste = menu.addAction(qt(Ui::ContextPaste));
+    paste->setEnabled(state.paste);
+    connect(copy, &QAction::triggered, this, [this] { copySelection(false); });
+    connect(cut, &QAction::triggered, this, [this] { copySelection(true); });
+    // Pasted where the menu was asked for.
+    const Cell clicked =
+        Canvas::cellAt(m_view->canvasPoint(m_view->viewport()->mapFromGlobal(globalPos)));
+    connect(paste, &QAction::triggered, this, [this, clicked] { pasteAt(clicked); });
 
     const NodeId node = underPointer;
     connect(deleteLink, &QAction::triggered, this, [this, node] {

@@ -207,6 +207,17 @@ NodeId CVocaraView::nodeUnder(const QPoint &viewportPos) const
     return Canvas::onNodeBox(p) ? m_adapter.doc().nodeAt(Canvas::cellAt(p)) : NoNode;
 }
 
+void CVocaraView::showPasted(const std::vector<NodeId> &nodes)
+{
+    m_marks.multiSelection.clear();
+    for (NodeId id : nodes) {
+        if (m_adapter.doc().exists(id))
+            addToMultiSelection(id);
+    }
+    viewport()->update();
+    emit selectionChanged(m_marks.selected);
+}
+
 void CVocaraView::selectLink(Canvas::LinkHit link)
 {
     m_marks.selectedLink = link;

@@ -45,6 +45,8 @@ public:
     // Scrolls a page at a time until the node's box is inside the viewport.
     void scrollNodeIntoView(NodeId id);
 
+    // The nodes a paste made, shown selected together.
+    void showPasted(const std::vector<NodeId> &nodes);
     // Selects the link itself (the node lets go of the selection).
     void selectLink(Canvas::LinkHit link);
 

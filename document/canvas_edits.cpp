@@ -1,6 +1,7 @@
 #include "document/canvas_edits.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace vocara::CanvasEdits {
 
@@ -99,6 +100,92 @@ groupMoveTargets(const CVocaraDoc &doc, std::vector<NodeId> selection, NodeId dr
                                      std::max(node->cell.column + columns, 0)}});
     }
     return targets;
+}
+
+namespace {
+
+ClipRecord recordOf(const NodeData &node)
+{
+    ClipRecord record;
+    record.kind = node.kind;
+    record.imageClass = node.imageClass;
+    record.branchCount = node.kind == Kind::UserInput ? static_cast<int>(node.children.size())
+                                                      : node.savedChildCount;
+    record.parentCount = static_cast<int>(node.parents.size());
+    record.cell = node.cell;
+    record.name = node.name;
+    // Every slot, the password's included: the copy list has no size limit.
+    record.values = node.values;
+    return record;
+}
+
+} // namespace
+
+std::vector<std::vector<ClipRecord>> copyGroups(const CVocaraDoc &doc, NodeId selected,
+                                                const std::vector<NodeId> &multiSelection)
+{
+    std::vector<std::vector<ClipRecord>> groups;
+    auto copyOne = [&](const NodeData &node) {
+        std::vector<ClipRecord> group;
+        if (hasBuiltInChildren(node.kind)) {
+            for (NodeId child : node.children) {
+                if (const NodeData *branch = doc.node(child))
+                    group.push_back(recordOf(*branch));
+            }
+        }
+        group.push_back(recordOf(node));
+        groups.push_back(std::move(group));
+    };
+    if (multiSelection.size() < 2) {
+        const NodeData *node = doc.node(selected);
+        if (node && selected != doc.startNode())
+            copyOne(*node);
+        return groups;
+    }
+    for (NodeId id : multiSelection) {
+        if (id == doc.startNode())
+            break;
+        const NodeData *node = doc.node(id);
+        if (node && node->kind <= Kind::LastAction)
+            copyOne(*node);
+    }
+    return groups;
+}
+
+PasteResult paste(CVocaraDoc &doc, const std::vector<ClipRecord> &records, Cell at)
+{
+    PasteResult result;
+    const std::vector<Cell> cells = pasteCells(records, at);
+    long next = static_cast<long>(records.size()) - 1; // taken from the end
+    std::function<NodeId()> pasteNext = [&]() -> NodeId {
+        const size_t index = static_cast<size_t>(next--);
+        const ClipRecord &record = records[index];
+        for (const CVocaraDoc::NodeMove &move : doc.makeRoomAt(cells[index]))
+            result.moves.push_back(move);
+        const NodeId id = doc.createNode(cells[index], record.kind);
+        if (id == NoNode)
+            return NoNode;
+        result.created.push_back(id);
+        const size_t count = std::min(record.values.size(), doc.node(id)->values.size());
+        for (size_t i = 0; i < count; ++i)
+            doc.setNodeValue(id, static_cast<int>(i), record.values[i]);
+        doc.setSavedCounts(id, record.branchCount, doc.node(id)->savedParentCount);
+        if (!hasBuiltInChildren(record.kind))
+            return id;
+        const long branches = record.kind == Kind::UserInput ? record.branchCount : 2;
+        std::vector<NodeId> children;
+        for (long b = 0; b < branches && next >= 0; ++b)
+            children.push_back(pasteNext());
+        // Copied ahead of their node in their order: linked in that order again.
+        for (auto it = children.rbegin(); it != children.rend(); ++it) {
+            if (*it != NoNode)
+                doc.linkUnchecked(id, *it);
+        }
+        return id;
+    };
+    while (next >= 0)
+        pasteNext();
+    return result;
 }
 
 } // namespace vocara::CanvasEdits

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/clip_block.h"
 #include "document/vocara_doc.h"
 
 #include <vector>
@@ -51,6 +52,23 @@ ContextMenuState contextMenuState(const CVocaraDoc &doc, NodeId selected, size_t
 std::vector<std::pair<NodeId, Cell>> groupMoveTargets(const CVocaraDoc &doc,
                                                       std::vector<NodeId> selection, NodeId dragged,
                                                       Cell release);
+
+// What Copy takes: for the selected node, or each action node of the multi-selection in
+// order up to the start node (branches skipped), a group of its branch children (the
+// built-in ones, or every child of a UserInput) followed by the node itself.
+std::vector<std::vector<ClipRecord>> copyGroups(const CVocaraDoc &doc, NodeId selected,
+                                                const std::vector<NodeId> &multiSelection);
+
+// Pastes records (from the copy list or a clipboard block) at a cell: each node is added as
+// a new node of its kind with a new default name and its copied values, occupants pushed
+// down; a node with built-in branches takes the records before it as its branches (two, or
+// a UserInput's recorded count) and links them in their copied order.
+struct PasteResult
+{
+    std::vector<NodeId> created; // in the order they were made
+    std::vector<CVocaraDoc::NodeMove> moves;
+};
+PasteResult paste(CVocaraDoc &doc, const std::vector<ClipRecord> &records, Cell at);
 
 } // namespace CanvasEdits
 } // namespace vocara

@@ -47,7 +47,8 @@ bool placeable(NodeKind kind)
 
 } // namespace
 
-std::string ClipBlock::encode(const std::vector<std::vector<ClipRecord>> &groups)
+std::string ClipBlock::encode(const std::vector<std::vector<ClipRecord>> &groups,
+                              const KindCatalogue &catalogue)
 {
     std::string block(Size, '\0');
     size_t count = 0;
@@ -56,7 +57,9 @@ std::string ClipBlock::encode(const std::vector<std::vector<ClipRecord>> &groups
             break; // a node never goes without its branches
         for (const ClipRecord &record : group) {
             const size_t at = 4 + count * RecordSize;
-            const size_t values = std::min(record.values.size(), ValueSlots);
+            const size_t values =
+                std::min({record.values.size(), ValueSlots,
+                          static_cast<size_t>(std::max(catalogue.propertyCount(record.kind), 0))});
             putInt(block, at, record.kind);
             putInt(block, at + 4, record.imageClass);
             putInt(block, at + 8, static_cast<std::int32_t>(values));

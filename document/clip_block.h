@@ -39,9 +39,11 @@ inline constexpr size_t ValueSize = 100;
 inline constexpr size_t ValueSlots = 15;
 
 // The block of the copied nodes. Each group is a node with the branch children copied ahead
-// of it; only whole groups go in, as many as fit the fifteen records. Names and values are
-// cut to their slots at a character boundary, always ending in a zero byte.
-std::string encode(const std::vector<std::vector<ClipRecord>> &groups);
+// of it; only whole groups go in, as many as fit the fifteen records. A record carries as
+// many values as its kind has properties; names and values are cut to their slots at a
+// character boundary, always ending in a zero byte.
+std::string encode(const std::vector<std::vector<ClipRecord>> &groups,
+                   const KindCatalogue &catalogue);
 
 // The records of a block from any process, never trusted: nothing unless the block is whole
 // and its count at most 15, each kind one a user can place (0 to 41, or 43) and each value

@@ -3,7 +3,10 @@
 #include "designer/edit_commands.h"
 #include "tests/designer/designer_fixture.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QMimeData>
 
 #include <random>
 
@@ -176,13 +179,14 @@ TEST_F(Editing, TheRightClickMenuEnablesWhatTheNodeAllows)
         click(cellCentre(cell), {}, Qt::RightButton);
     };
     rightClick({2, 0}); // a compare node: branches it cannot lose by hand
-    EXPECT_EQ(enabled, (QStringList{"Select Link to Child", "Delete"}));
+    EXPECT_EQ(enabled, (QStringList{"Select Link to Child", "Copy", "Cut", "Delete", "Paste"}));
     rightClick({1, 0});
-    EXPECT_EQ(enabled, (QStringList{"Delete Link to Child", "Select Link to Child", "Delete"}));
+    EXPECT_EQ(enabled, (QStringList{"Delete Link to Child", "Select Link to Child", "Copy", "Cut",
+                                    "Delete", "Paste"}));
     rightClick({3, 2}); // a branch without children
-    EXPECT_EQ(enabled, QStringList{});
+    EXPECT_EQ(enabled, QStringList{"Paste"});
     rightClick({7, 7}); // empty canvas
-    EXPECT_EQ(enabled, QStringList{});
+    EXPECT_EQ(enabled, QStringList{"Paste"});
     EXPECT_EQ(view().selectedNode(), NoNode);
     ASSERT_NE(shown, nullptr);
 
@@ -266,4 +270,42 @@ TEST_F(Editing, UndoingEverythingAndRedoingItGivesTheSameFlowByteForByte)
         stack().setIndex(count);
         ASSERT_EQ(flowText(), edited) << "after " << edit + 1 << " edits";
     }
+}
+
+TEST_F(Editing, CopyCutAndPasteThroughTheMenusAndTheSystemClipboard)
+{
+    click(cellCentre({2, 0}));
+    frame->action("C&ut")->trigger();
+    EXPECT_FALSE(doc().exists(at({2, 0})));
+    // The cut nodes paste from their snapshots at the top-left visible cell.
+    view().verticalScrollBar()->setValue(8 * CellSize);
+    frame->action("&Paste")->trigger();
+    ASSERT_NE(at({8, 0}), NoNode);
+    EXPECT_EQ(doc().node(at({8, 0}))->kind, Kind::Compare);
+    EXPECT_EQ(doc().node(at({9, 2}))->kind, Kind::BranchIfFalse);
+    EXPECT_EQ(view().multiSelection().size(), 3u);
+    stack().undo();
+    EXPECT_EQ(at({8, 0}), NoNode);
+
+    // Another designer (no copy list of its own) pastes the block from the clipboard.
+    frame.reset();
+    makeFrame();
+    openFlow(MenuFlow);
+    view().verticalScrollBar()->setValue(5 * CellSize);
+    frame->action("&Paste")->trigger();
+    ASSERT_NE(at({5, 0}), NoNode);
+    EXPECT_EQ(doc().node(at({5, 0}))->kind, Kind::Compare);
+    EXPECT_EQ(doc().node(at({6, 0}))->kind, Kind::BranchIfTrue);
+
+    // A block that is not one: "Not Correct Format", and nothing pasted.
+    frame.reset();
+    makeFrame();
+    openFlow(MenuFlow);
+    auto *hostile = new QMimeData;
+    hostile->setData("MY_CUSTOM_FORMAT", QByteArray(100, '\xff'));
+    QGuiApplication::clipboard()->setMimeData(hostile);
+    const size_t count = doc().nodeCount();
+    frame->action("&Paste")->trigger();
+    EXPECT_EQ(dialogs.texts().back(), "Not Correct Format");
+    EXPECT_EQ(doc().nodeCount(), count);
 }

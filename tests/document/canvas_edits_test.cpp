@@ -113,3 +113,38 @@ TEST_F(Edits, SnapshotsRestoreIdsLinksAndTheirOrder)
     EXPECT_EQ(doc.node(middle)->children, (std::vector<NodeId>{shared, tail}));
     EXPECT_EQ(doc.nodesInGridOrder(), order);
 }
+
+TEST_F(Edits, CopiedNodesPasteWithTheirBranchesAndValues)
+{
+    doc.setNodeValue(compare, "var1", "$x$");
+    // A group walk ends at the start node, here first in the list.
+    EXPECT_TRUE(copyGroups(doc, wave, {doc.startNode(), wave}).empty());
+    const auto single = copyGroups(doc, compare, {});
+    ASSERT_EQ(single.size(), 1u);
+    ASSERT_EQ(single[0].size(), 3u); // True, False, then the compare node
+    EXPECT_EQ(single[0][0].kind, Kind::BranchIfTrue);
+    EXPECT_EQ(single[0][2].kind, Kind::Compare);
+
+    std::vector<ClipRecord> list = single[0];
+    // A cut takes the nodes away: the snapshots still paste.
+    ASSERT_TRUE(doc.removeNode(doc.node(compare)->children[0]));
+    ASSERT_TRUE(doc.removeNode(compare));
+    const PasteResult pasted = paste(doc, list, {6, 2});
+    ASSERT_EQ(pasted.created.size(), 3u);
+    const NodeData *copy = doc.node(pasted.created[0]);
+    EXPECT_EQ(copy->kind, Kind::Compare);
+    EXPECT_EQ(copy->cell, (Cell{6, 2}));
+    EXPECT_EQ(doc.nodeValue(copy->id, "var1"), "$x$");
+    EXPECT_EQ(copy->name.rfind("Compare No", 0), 0u); // a default name of its own
+    // Branches linked in their copied order, at their copied distance.
+    ASSERT_EQ(copy->children.size(), 2u);
+    EXPECT_EQ(doc.node(copy->children[0])->kind, Kind::BranchIfTrue);
+    EXPECT_EQ(doc.node(copy->children[0])->cell, (Cell{7, 2}));
+    EXPECT_EQ(doc.node(copy->children[1])->kind, Kind::BranchIfFalse);
+
+    // Pasted onto an occupied cell: the occupant goes down a row.
+    const NodeId occupant = doc.createNode({9, 9}, Kind::Hang);
+    const PasteResult again = paste(doc, {list.back()}, {9, 9});
+    EXPECT_EQ(doc.node(occupant)->cell, (Cell{10, 9}));
+    EXPECT_EQ(again.moves.size(), 1u);
+}

@@ -38,7 +38,7 @@ TEST(ClipBlock, RecordsRoundTripAtTheirOffsets)
     compare.parentCount = 1;
     const std::vector<ClipRecord> group = {record(Kind::BranchIfTrue, {3, 3}, "Yes"),
                                            record(Kind::BranchIfFalse, {3, 4}, "No"), compare};
-    const std::string block = ClipBlock::encode({group});
+    const std::string block = ClipBlock::encode({group}, catalogue());
     ASSERT_EQ(block.size(), 23284u);
     EXPECT_EQ(block[0], 3);
     // The third record: kind 11, strip 168, three values, its name at 28, its first value at 48.
@@ -63,21 +63,22 @@ TEST(ClipBlock, OnlyWholeNodesFitAndTextsAreCutAtCharacters)
     for (int i = 0; i < 6; ++i)
         groups.push_back({record(Kind::BranchIfSuccess, {2, i}), record(Kind::BranchIfFail, {2, i}),
                           record(Kind::Transfer, {1, i})});
-    std::string block = ClipBlock::encode(groups);
+    std::string block = ClipBlock::encode(groups, catalogue());
     EXPECT_EQ(block[0], 15);
     // A node with its two branches does not go in half when two records are left.
     groups.assign(4, {record(Kind::BranchIfSuccess, {2, 0}), record(Kind::BranchIfFail, {2, 1}),
                       record(Kind::Transfer, {1, 0})});
     groups.insert(groups.begin(), {record(Kind::Wait, {1, 1})});
     groups.insert(groups.begin(), {record(Kind::Wait, {1, 2})});
-    block = ClipBlock::encode(groups);
+    block = ClipBlock::encode(groups, catalogue());
     EXPECT_EQ(block[0], 14);
 
     // "é" is two bytes: a name of 19 of them keeps 9 whole characters and its zero byte.
     std::string accents;
     for (int i = 0; i < 19; ++i)
         accents += "\xc3\xa9";
-    block = ClipBlock::encode({{record(Kind::Wait, {1, 1}, accents, {std::string(300, 'v')})}});
+    block = ClipBlock::encode({{record(Kind::Wait, {1, 1}, accents, {std::string(300, 'v')})}},
+                              catalogue());
     const auto decoded = ClipBlock::decode(block, catalogue());
     ASSERT_TRUE(decoded);
     EXPECT_EQ((*decoded)[0].name.size(), 18u);
@@ -86,7 +87,7 @@ TEST(ClipBlock, OnlyWholeNodesFitAndTextsAreCutAtCharacters)
 
 TEST(ClipBlock, HostileBlocksAreRefusedOrClamped)
 {
-    const std::string good = ClipBlock::encode({{record(Kind::Wait, {1, 1})}});
+    const std::string good = ClipBlock::encode({{record(Kind::Wait, {1, 1})}}, catalogue());
     EXPECT_FALSE(ClipBlock::decode(good.substr(0, 23283), catalogue()));
     EXPECT_FALSE(ClipBlock::decode("", catalogue()));
     std::string bad = good;
@@ -105,7 +106,8 @@ TEST(ClipBlock, HostileBlocksAreRefusedOrClamped)
 
     // Texts without their zero byte end at their slot; cells come back onto the grid; a
     // branch count never reaches past the records before it.
-    bad = ClipBlock::encode({{record(Kind::Hang, {1, 1}), record(Kind::UserInput, {1, 1})}});
+    bad = ClipBlock::encode({{record(Kind::Hang, {1, 1}), record(Kind::UserInput, {1, 1})}},
+                            catalogue());
     std::memset(bad.data() + 4 + 28, 'x', 20);
     putInt(bad, 4 + 20, -5);
     putInt(bad, 4 + 24, 2000000000);
@@ -115,6 +117,16 @@ TEST(ClipBlock, HostileBlocksAreRefusedOrClamped)
     EXPECT_EQ((*clamped)[0].name, std::string(20, 'x'));
     EXPECT_EQ((*clamped)[0].cell, (Cell{0, MaxGridCoordinate}));
     EXPECT_EQ((*clamped)[1].branchCount, 1);
+
+    // A value slot filled to its end is read whole and written back one byte shorter, so that
+    // it ends in its zero byte again (found by fuzzing the round trip).
+    bad = ClipBlock::encode({{record(Kind::Wait, {1, 1}, "w", {"5"})}}, catalogue());
+    std::memset(bad.data() + 4 + 48, '\xa2', 100);
+    const auto full = ClipBlock::decode(bad, catalogue());
+    ASSERT_TRUE(full);
+    EXPECT_EQ((*full)[0].values[0].size(), 100u);
+    const auto again = ClipBlock::decode(ClipBlock::encode({*full}, catalogue()), catalogue());
+    EXPECT_EQ((*again)[0].values[0], std::string(99, '\xa2'));
 }
 
 TEST(ClipBlock, PastedCellsMoveTogetherAndStayOnTheGrid)
