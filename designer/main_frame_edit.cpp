@@ -85,10 +85,10 @@ void CMainFrame::copySelection(bool cut)
         list.insert(list.end(), group.begin(), group.end());
     m_adapter.setCopyList(std::move(list));
     // Other running designers paste from the block on the system clipboard.
-    auto *data = new QMimeData;
+    auto *mime = new QMimeData;
     const std::string block = ClipBlock::encode(groups, m_adapter.doc().catalogue());
-    data->setData(qt(ClipBlock::MimeFormat), QByteArray(block.data(), qsizetype(block.size())));
-    QGuiApplication::clipboard()->setMimeData(data);
+    mime->setData(qt(ClipBlock::MimeFormat), QByteArray(block.data(), qsizetype(block.size())));
+    QGuiApplication::clipboard()->setMimeData(mime);
     if (cut)
         deleteSelection();
     m_view->clearSelection();
@@ -99,8 +99,8 @@ void CMainFrame::pasteAt(Cell at)
 {
     std::vector<ClipRecord> records = m_adapter.copyList();
     if (records.empty()) {
-        const QMimeData *data = QGuiApplication::clipboard()->mimeData();
-        const QByteArray block = data ? data->data(qt(ClipBlock::MimeFormat)) : QByteArray();
+        const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
+        const QByteArray block = mime ? mime->data(qt(ClipBlock::MimeFormat)) : QByteArray();
         const std::optional<std::vector<ClipRecord>> decoded = ClipBlock::decode(
             std::string_view(block.constData(), size_t(block.size())), m_adapter.doc().catalogue());
         if (!decoded) {
