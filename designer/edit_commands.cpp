@@ -68,6 +68,29 @@ void CreatedNodes::redo(CVocaraDoc &doc)
         doc.restoreNode(*it);
 }
 
+UndoDeleteCommand::UndoDeleteCommand(DocumentAdapter &adapter)
+    : m_adapter(adapter)
+{
+    setText(QStringLiteral("Undo Delete"));
+}
+
+void UndoDeleteCommand::redo()
+{
+    CanvasEdits::UndoDeleteResult result = CanvasEdits::undoDelete(m_adapter.mutableDoc());
+    m_restored = std::move(result.restored);
+    m_taken = std::move(result.taken);
+    m_messages = std::move(result.messages);
+}
+
+void UndoDeleteCommand::undo()
+{
+    CVocaraDoc &doc = m_adapter.mutableDoc();
+    for (auto it = m_restored.rbegin(); it != m_restored.rend(); ++it)
+        doc.removeNode(*it);
+    for (RemovedNode &entry : m_taken)
+        doc.pushRemoved(entry);
+}
+
 PasteCommand::PasteCommand(DocumentAdapter &adapter, std::vector<ClipRecord> records, Cell at)
     : m_adapter(adapter)
     , m_records(std::move(records))

@@ -49,6 +49,26 @@ private:
     CreatedNodes m_nodes;
 };
 
+// The Part's own Undo Delete, itself undoable: undo takes the restored nodes away again and
+// puts their entries back on the document's undo list.
+class UndoDeleteCommand : public QUndoCommand
+{
+public:
+    explicit UndoDeleteCommand(DocumentAdapter &adapter);
+
+    void redo() override;
+    void undo() override;
+    // What the last redo had to say (missing children or parents).
+    const std::vector<std::string_view> &messages() const { return m_messages; }
+    const std::vector<NodeId> &restored() const { return m_restored; }
+
+private:
+    DocumentAdapter &m_adapter;
+    std::vector<NodeId> m_restored;
+    std::vector<RemovedNode> m_taken;
+    std::vector<std::string_view> m_messages;
+};
+
 // Pastes copied records at a cell (CanvasEdits::paste).
 class PasteCommand : public QUndoCommand
 {

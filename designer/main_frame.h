@@ -82,6 +82,8 @@ public:
     // from another designer's block on the clipboard ("Not Correct Format" without one).
     void copySelection(bool cut);
     void pasteAt(Cell at);
+    // The deleted nodes' own way back (Edit > Undo Delete, Alt+Backspace).
+    void undoDelete();
     // Runs the canvas's right-click menu; tests replace the menu's event loop.
     void showCanvasMenu(quint64 underPointer, const QPoint &globalPos);
     void setMenuRunner(std::function<void(QMenu &)> runner) { m_menuRunner = std::move(runner); }

@@ -145,7 +145,9 @@ void CMainFrame::createMenus()
     edit->addSeparator();
     QAction *remove = addCommand(edit, Ui::Delete);
     connect(remove, &QAction::triggered, this, &CMainFrame::deleteSelection);
-    later(addCommand(edit, Ui::UndoDelete, QKeySequence(Qt::ALT | Qt::Key_Backspace)));
+    QAction *undoDelete =
+        addCommand(edit, Ui::UndoDelete, QKeySequence(Qt::ALT | Qt::Key_Backspace));
+    connect(undoDelete, &QAction::triggered, this, &CMainFrame::undoDelete);
     edit->addSeparator();
     QAction *copy = addCommand(edit, Ui::Copy);
     copy->setShortcuts(
@@ -296,6 +298,7 @@ void CMainFrame::updateCommands()
         (selected != NoNode && selected != doc.startNode()) || m_view->multiSelection().size() >= 2;
     action(qt(Ui::Delete))->setEnabled(nodes || m_view->selectedLink().parent != NoNode);
     action(qt(Ui::Copy))->setEnabled(nodes);
+    action(qt(Ui::UndoDelete))->setEnabled(!doc.undoList().empty());
     action(qt(Ui::Cut))->setEnabled(nodes);
     action(qt(Ui::SaveAs))->setEnabled(doc.mode() != DocumentMode::None);
 }

@@ -117,6 +117,19 @@ void CMainFrame::pasteAt(Cell at)
     m_view->showPasted(command->pasted());
 }
 
+void CMainFrame::undoDelete()
+{
+    if (m_adapter.doc().undoList().empty())
+        return;
+    auto *command = new UndoDeleteCommand(m_adapter);
+    m_adapter.undoStack()->push(command);
+    if (m_context.dialogs) {
+        for (std::string_view message : command->messages())
+            m_context.dialogs->inform(message);
+    }
+    m_view->showPasted(command->restored());
+}
+
 void CMainFrame::showCanvasMenu(quint64 underPointer, const QPoint &globalPos)
 {
     const CVocaraDoc &doc = m_adapter.doc();

@@ -1,5 +1,7 @@
 #include "document/canvas_edits.h"
 
+#include "document/messages.h"
+
 #include <algorithm>
 #include <functional>
 
@@ -185,6 +187,59 @@ PasteResult paste(CVocaraDoc &doc, const std::vector<ClipRecord> &records, Cell 
     };
     while (next >= 0)
         pasteNext();
+    return result;
+}
+
+UndoDeleteResult undoDelete(CVocaraDoc &doc)
+{
+    UndoDeleteResult result;
+    std::vector<RemovedNode> entries;
+    // Which entries come back: the last, then as many before it as it asks for.
+    std::function<void()> take = [&] {
+        std::optional<RemovedNode> entry = doc.takeLastRemoved();
+        if (!entry)
+            return; // the start of the list: nothing more to bring back
+        const RemovedNode node = *entry;
+        entries.push_back(std::move(*entry));
+        long more = 0;
+        if (hasBuiltInChildren(node.kind))
+            more = node.kind == Kind::UserInput ? node.savedChildCount : 2;
+        for (long i = 0; i < more; ++i)
+            take();
+        if (node.inGroup)
+            take();
+    };
+    take();
+    // Back in the order they were deleted: branches before their node, each link restored in
+    // the order it had.
+    result.taken.assign(entries.rbegin(), entries.rend());
+    for (const RemovedNode &entry : result.taken) {
+        const NodeId id = doc.recreateRemoved(entry);
+        if (id != NoNode)
+            result.restored.push_back(id);
+    }
+    bool childMissing = false;
+    bool parentMissing = false;
+    for (const RemovedNode &entry : result.taken) {
+        if (!doc.exists(entry.id))
+            continue;
+        for (NodeId child : entry.children) {
+            if (!doc.exists(child))
+                childMissing = true;
+            else
+                doc.linkUnchecked(entry.id, child);
+        }
+        for (NodeId parent : entry.parents) {
+            if (!doc.exists(parent) && parent != doc.startNode())
+                parentMissing = parentMissing || entry.kind <= Kind::LastAction;
+            else
+                doc.linkUnchecked(parent, entry.id);
+        }
+    }
+    if (childMissing)
+        result.messages.push_back(Msg::ChildrenNotFound);
+    if (parentMissing)
+        result.messages.push_back(Msg::ParentsNotFound);
     return result;
 }
 

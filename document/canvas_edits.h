@@ -3,6 +3,7 @@
 #include "document/clip_block.h"
 #include "document/vocara_doc.h"
 
+#include <string_view>
 #include <vector>
 
 namespace vocara {
@@ -69,6 +70,19 @@ struct PasteResult
     std::vector<CVocaraDoc::NodeMove> moves;
 };
 PasteResult paste(CVocaraDoc &doc, const std::vector<ClipRecord> &records, Cell at);
+
+// Undo Delete: the last entry of the document's undo list comes back (nothing for an empty
+// list), under its own id, with its old cell and name; a node with built-in branches brings
+// the entries before it back as its branches (two, or a UserInput's recorded count), a node
+// deleted in a group the entry before it too, never reaching past the list's start. Saved
+// children and parents that still exist are linked again; missing ones are reported.
+struct UndoDeleteResult
+{
+    std::vector<NodeId> restored;   // in the order they came back
+    std::vector<RemovedNode> taken; // the entries, in their order on the list
+    std::vector<std::string_view> messages;
+};
+UndoDeleteResult undoDelete(CVocaraDoc &doc);
 
 } // namespace CanvasEdits
 } // namespace vocara

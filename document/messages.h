@@ -18,6 +18,8 @@ inline constexpr std::string_view CantMoveWhileSimulating =
     "Can not move any node while simulator running";
 inline constexpr std::string_view NoLinksExist = "No Links Exist";
 inline constexpr std::string_view NotCorrectFormat = "Not Correct Format";
+inline constexpr std::string_view ChildrenNotFound = "It's Chlidrens Can't Found Or May be Moved ";
+inline constexpr std::string_view ParentsNotFound = "It's Parents Can't Found Or May be Moved ";
 
 // The settings file: its path, then where the unreadable one was kept.
 inline constexpr std::string_view SettingsUnreadable =

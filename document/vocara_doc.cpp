@@ -723,6 +723,29 @@ void CVocaraDoc::setAttachedFiles(std::vector<std::string> files)
     notify([](DocumentObserver &o) { o.settingsChanged(); });
 }
 
+NodeId CVocaraDoc::recreateRemoved(const RemovedNode &removed)
+{
+    if (removed.id == NoNode || m_nodes.count(removed.id) || removed.kind == Kind::Start ||
+        !m_catalogue->descriptor(removed.kind))
+        return NoNode;
+    NodeSnapshot snapshot;
+    NodeData &data = snapshot.data;
+    data.id = removed.id;
+    data.kind = removed.kind;
+    data.imageClass = removed.imageClass;
+    data.propertyCount = m_catalogue->propertyCount(removed.kind);
+    data.savedChildCount = removed.savedChildCount;
+    data.cell = clampCell(removed.cell);
+    data.name = removed.name;
+    if (isNameTaken(data.name))
+        data.name += " S " + std::to_string(m_second());
+    data.values = removed.values;
+    data.values.resize(std::max(data.values.size(),
+                                static_cast<size_t>(std::max(MinValueSlots, data.propertyCount))));
+    snapshot.sequence = m_nextSequence++;
+    return restoreNode(snapshot) ? removed.id : NoNode;
+}
+
 std::optional<RemovedNode> CVocaraDoc::takeLastRemoved()
 {
     if (m_undoList.empty())

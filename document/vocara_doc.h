@@ -218,6 +218,11 @@ public:
     // Nodes removed for undo, oldest first.
     const std::vector<RemovedNode> &undoList() const { return m_undoList; }
     std::optional<RemovedNode> takeLastRemoved();
+    // Puts an entry back at the end of the undo list (undoing an Undo Delete).
+    void pushRemoved(RemovedNode removed) { m_undoList.push_back(std::move(removed)); }
+    // Re-creates a removed node under the id it had, at its cell, with its kind, values and
+    // name (the current second appended when the name is taken meanwhile); no links.
+    NodeId recreateRemoved(const RemovedNode &removed);
     void clearUndoList() { m_undoList.clear(); }
 
     // Checks every node in grid order and keeps the error lines with the node of each. With

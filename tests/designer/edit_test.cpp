@@ -309,3 +309,22 @@ TEST_F(Editing, CopyCutAndPasteThroughTheMenusAndTheSystemClipboard)
     EXPECT_EQ(dialogs.texts().back(), "Not Correct Format");
     EXPECT_EQ(doc().nodeCount(), count);
 }
+
+TEST_F(Editing, UndoDeleteIsAnEditOfItsOwn)
+{
+    EXPECT_FALSE(frame->action("&Undo Delete")->isEnabled());
+    click(cellCentre({1, 0}));
+    QTest::keyClick(&view(), Qt::Key_Delete);
+    ASSERT_FALSE(doc().exists(at({1, 0})));
+    EXPECT_TRUE(frame->action("&Undo Delete")->isEnabled());
+    frame->action("&Undo Delete")->trigger();
+    ASSERT_NE(at({1, 0}), NoNode);
+    EXPECT_EQ(doc().node(at({1, 0}))->name, "Welcome");
+    EXPECT_TRUE(doc().undoList().empty());
+    // Ctrl+Z takes the Undo Delete back: the node is gone and on the list again.
+    stack().undo();
+    EXPECT_EQ(at({1, 0}), NoNode);
+    EXPECT_EQ(doc().undoList().size(), 1u);
+    stack().redo();
+    EXPECT_NE(at({1, 0}), NoNode);
+}

@@ -1,4 +1,5 @@
 #include "document/canvas_edits.h"
+#include "document/messages.h"
 #include "document/recording_dialogs.h"
 
 #include <gtest/gtest.h>
@@ -147,4 +148,34 @@ TEST_F(Edits, CopiedNodesPasteWithTheirBranchesAndValues)
     const PasteResult again = paste(doc, {list.back()}, {9, 9});
     EXPECT_EQ(doc.node(occupant)->cell, (Cell{10, 9}));
     EXPECT_EQ(again.moves.size(), 1u);
+}
+
+TEST_F(Edits, UndoDeleteBringsNodesBackWithTheirBranchesAndSaysWhatIsMissing)
+{
+    const std::vector<NodeId> branches = doc.node(compare)->children;
+    for (const Removal &removal : planDeletion(doc, compare, {}))
+        ASSERT_TRUE(doc.removeNode(removal.id, removal.mode));
+    const UndoDeleteResult back = undoDelete(doc);
+    EXPECT_EQ(back.restored, (std::vector<NodeId>{branches[0], branches[1], compare}));
+    EXPECT_TRUE(back.messages.empty());
+    EXPECT_EQ(doc.node(compare)->children, branches); // in their old order
+    EXPECT_EQ(doc.node(compare)->parents, std::vector<NodeId>{wave});
+    EXPECT_EQ(doc.node(compare)->cell, (Cell{2, 0}));
+    EXPECT_TRUE(doc.undoList().empty());
+    EXPECT_TRUE(undoDelete(doc).restored.empty()); // nothing left
+
+    // A parent deleted meanwhile: the node comes back unlinked and says so.
+    const NodeId hang = doc.createNode({6, 6}, Kind::Hang);
+    doc.linkUnchecked(wave, hang); // wave now has two children: fine for this test
+    ASSERT_TRUE(doc.removeNode(hang, RemoveMode::KeepForUndo));
+    ASSERT_TRUE(doc.removeNode(wave));
+    const UndoDeleteResult orphan = undoDelete(doc);
+    EXPECT_EQ(orphan.restored, std::vector<NodeId>{hang});
+    EXPECT_EQ(orphan.messages, std::vector<std::string_view>{Msg::ParentsNotFound});
+
+    // An entry asking for more branches than the list holds stops at the list's start.
+    const NodeId menu = doc.createNode({8, 8}, Kind::UserInput);
+    doc.setSavedCounts(menu, 9, 0);
+    ASSERT_TRUE(doc.removeNode(menu, RemoveMode::KeepForUndo));
+    EXPECT_EQ(undoDelete(doc).restored, std::vector<NodeId>{menu});
 }
