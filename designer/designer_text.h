@@ -78,6 +78,15 @@ inline constexpr std::string_view ContextPaste = "Paste";
 inline constexpr std::string_view Undo = "&Undo";
 inline constexpr std::string_view Redo = "&Redo";
 
+// Dialogs of the canvas.
+inline constexpr std::string_view UserInputTitle = "User Input";
+inline constexpr std::string_view UserInputDtmf = "DTMF";
+inline constexpr std::string_view UserInputBranches = "Branchs";
+inline constexpr std::string_view UserInputAsr = "ASR";
+inline constexpr std::string_view SelectNodeNameTitle = "Select Node Name";
+inline constexpr std::string_view LinkButton = "Link";
+inline constexpr std::string_view CloseButton = "Close";
+
 // Toolbar buttons of the main toolbar.
 inline constexpr std::string_view ToolNew = "New";
 inline constexpr std::string_view ToolOpen = "Open";

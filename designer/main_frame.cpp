@@ -6,6 +6,7 @@
 #include "designer/edit_commands.h"
 #include "designer/kind_icons.h"
 #include "designer/qt_text.h"
+#include "designer/user_input_dialog.h"
 #include "designer/vocara_view.h"
 #include "document/ivr_settings.h"
 #include "document/messages.h"
@@ -343,11 +344,23 @@ void CMainFrame::placeNode(int tool, int row, int column)
 {
     if (tool < 0 || tool > Kind::LastAction)
         return;
-    auto *command = new AddNodeCommand(m_adapter, {row, column}, tool);
+    UserInputChoice keys;
+    if (tool == Kind::UserInput) {
+        // What the new node listens for decides its branches.
+        UserInputDialog dialog(this);
+        runDialog(dialog);
+        keys = dialog.choice();
+    }
+    auto *command = new AddNodeCommand(m_adapter, {row, column}, tool, keys);
     m_adapter.undoStack()->push(command);
     // A new action node is the selected one.
     if (command->node() != NoNode)
         m_view->selectNode(command->node());
+}
+
+int CMainFrame::runDialog(QDialog &dialog)
+{
+    return m_dialogRunner ? m_dialogRunner(dialog) : dialog.exec();
 }
 
 void CMainFrame::runValidation()

@@ -15,6 +15,7 @@ class QAction;
 class QActionGroup;
 class QDockWidget;
 class QLabel;
+class QDialog;
 class QMenu;
 class QPrinter;
 class QToolBar;
@@ -76,6 +77,8 @@ public:
     void openDropped(const QString &path);
     // (Re)starts the autosave timer from the settings.
     void restartAutoSave();
+    // A link the user asked for, with the linking rules and their messages.
+    void linkNodes(quint64 source, quint64 target);
     // Delete: the selected link, else the selected node or the multi-selection.
     void deleteSelection();
     // Copy and Cut of the selection; Paste at a cell, from the copy list or, when it is empty,
@@ -87,6 +90,11 @@ public:
     // Runs the canvas's right-click menu; tests replace the menu's event loop.
     void showCanvasMenu(quint64 underPointer, const QPoint &globalPos);
     void setMenuRunner(std::function<void(QMenu &)> runner) { m_menuRunner = std::move(runner); }
+    // Runs a modal dialog of the canvas (User Input, Select Node Name); tests answer instead.
+    void setDialogRunner(std::function<int(QDialog &)> runner)
+    {
+        m_dialogRunner = std::move(runner);
+    }
 
     // A click with a node tool: the node is placed through the undo stack and selected.
     void placeNode(int tool, int row, int column);
@@ -113,6 +121,7 @@ private:
     void updateTitle();
     void updateCommands();
     void updateRecentMenu();
+    int runDialog(QDialog &dialog);
     void connectEditing();
     // F6 and Shift+F6: the next or previous of the canvas and the visible docks.
     void switchPane(int step);
@@ -145,6 +154,7 @@ private:
     bool m_layoutWritten = false;
     std::unique_ptr<QPrinter> m_printer;
     std::function<void(QMenu &)> m_menuRunner;
+    std::function<int(QDialog &)> m_dialogRunner;
     QMenu *m_lastCanvasMenu = nullptr;
 };
 

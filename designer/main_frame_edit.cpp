@@ -4,6 +4,7 @@
 #include "designer/edit_commands.h"
 #include "designer/main_frame.h"
 #include "designer/qt_text.h"
+#include "designer/user_input_dialog.h"
 #include "designer/vocara_view.h"
 #include "document/canvas_edits.h"
 #include "document/messages.h"
@@ -20,13 +21,7 @@ namespace vocara {
 void CMainFrame::connectEditing()
 {
     connect(m_view, &CVocaraView::deleteRequested, this, &CMainFrame::deleteSelection);
-    connect(m_view, &CVocaraView::linkRequested, this, [this](quint64 source, quint64 target) {
-        const LinkResult result = m_adapter.doc().checkLink(source, target);
-        if (result.linked())
-            m_adapter.undoStack()->push(new LinkCommand(m_adapter, source, target, false));
-        else if (!result.message().empty() && m_context.dialogs)
-            m_context.dialogs->error(result.message());
-    });
+    connect(m_view, &CVocaraView::linkRequested, this, &CMainFrame::linkNodes);
     connect(m_view, &CVocaraView::moveRequested, this,
             [this](const QList<QPair<quint64, QPoint>> &moves) {
                 if (m_adapter.doc().isSimulatorRunning()) {
@@ -46,6 +41,15 @@ void CMainFrame::connectEditing()
         if (m_adapter.doc().isModified() == clean)
             m_adapter.mutableDoc().setModified(!clean);
     });
+}
+
+void CMainFrame::linkNodes(quint64 source, quint64 target)
+{
+    const LinkResult result = m_adapter.doc().checkLink(source, target);
+    if (result.linked())
+        m_adapter.undoStack()->push(new LinkCommand(m_adapter, source, target, false));
+    else if (!result.message().empty() && m_context.dialogs)
+        m_context.dialogs->error(result.message());
 }
 
 void CMainFrame::deleteSelection()
@@ -137,8 +141,15 @@ void CMainFrame::showCanvasMenu(quint64 underPointer, const QPoint &globalPos)
         doc, m_view->selectedNode(), m_view->multiSelection().size(), underPointer);
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("CanvasMenu"));
-    // The link dialog comes with the next part of the designer.
-    menu.addAction(qt(Ui::CreateLinkToChild))->setEnabled(false);
+    QAction *createLink = menu.addAction(qt(Ui::CreateLinkToChild));
+    createLink->setEnabled(state.createLink);
+    connect(createLink, &QAction::triggered, this, [this] {
+        const NodeId source = m_view->selectedNode();
+        SelectNodeNameDialog dialog(m_adapter.doc(), this);
+        connect(&dialog, &SelectNodeNameDialog::linkRequested, this,
+                [this, source](quint64 target) { linkNodes(source, target); });
+        runDialog(dialog);
+    });
     QAction *deleteLink = menu.addAction(qt(Ui::DeleteLinkToChild));
     deleteLink->setEnabled(state.deleteLink);
     QAction *selectLink = menu.addAction(qt(Ui::SelectLinkToChild));

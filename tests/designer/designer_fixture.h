@@ -10,6 +10,7 @@
 #include "tests/support/temp_folder.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
@@ -57,6 +58,7 @@ protected:
         frame = std::make_unique<CMainFrame>(*adapter, context);
         // A right-click menu would wait for a click that never comes.
         frame->setMenuRunner([](QMenu &) {});
+        frame->setDialogRunner([](QDialog &) { return int(QDialog::Rejected); });
         frame->resize(1000, 700);
         frame->show();
         adapter->newDocument();

@@ -1,12 +1,17 @@
 // Editing on the canvas through the undo stack: deletes, links, moves, the right-click menu,
 // and undo then redo of long random sequences of edits.
 #include "designer/edit_commands.h"
+#include "designer/user_input_dialog.h"
 #include "tests/designer/designer_fixture.h"
 
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QGuiApplication>
+#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 
 #include <random>
 
@@ -179,12 +184,13 @@ TEST_F(Editing, TheRightClickMenuEnablesWhatTheNodeAllows)
         click(cellCentre(cell), {}, Qt::RightButton);
     };
     rightClick({2, 0}); // a compare node: branches it cannot lose by hand
-    EXPECT_EQ(enabled, (QStringList{"Select Link to Child", "Copy", "Cut", "Delete", "Paste"}));
-    rightClick({1, 0});
-    EXPECT_EQ(enabled, (QStringList{"Delete Link to Child", "Select Link to Child", "Copy", "Cut",
+    EXPECT_EQ(enabled, (QStringList{"Create Link to Child", "Select Link to Child", "Copy", "Cut",
                                     "Delete", "Paste"}));
+    rightClick({1, 0});
+    EXPECT_EQ(enabled, (QStringList{"Create Link to Child", "Delete Link to Child",
+                                    "Select Link to Child", "Copy", "Cut", "Delete", "Paste"}));
     rightClick({3, 2}); // a branch without children
-    EXPECT_EQ(enabled, QStringList{"Paste"});
+    EXPECT_EQ(enabled, (QStringList{"Create Link to Child", "Paste"}));
     rightClick({7, 7}); // empty canvas
     EXPECT_EQ(enabled, QStringList{"Paste"});
     EXPECT_EQ(view().selectedNode(), NoNode);
@@ -327,4 +333,82 @@ TEST_F(Editing, UndoDeleteIsAnEditOfItsOwn)
     EXPECT_EQ(doc().undoList().size(), 1u);
     stack().redo();
     EXPECT_NE(at({1, 0}), NoNode);
+}
+
+TEST_F(Editing, TheUserInputDialogChoosesTheNewNodesBranches)
+{
+    frame->setDialogRunner([](QDialog &dialog) {
+        auto &input = dynamic_cast<UserInputDialog &>(dialog);
+        EXPECT_EQ(input.windowTitle(), QStringLiteral("User Input"));
+        EXPECT_FALSE(input.keyList()->isEnabled());
+        input.branchesBox()->setChecked(true);
+        EXPECT_TRUE(input.keyList()->isEnabled());
+        input.keyList()->item(11)->setSelected(true); // picked first, listed last
+        input.keyList()->item(1)->setSelected(true);
+        input.keyList()->item(2)->setSelected(true);
+        input.done(QDialog::Accepted);
+        return int(QDialog::Accepted);
+    });
+    frame->action("GetDTMF")->trigger();
+    click(cellCentre({6, 4}));
+    const NodeData *node = doc().node(at({6, 4}));
+    ASSERT_NE(node, nullptr);
+    std::vector<NodeKind> kinds;
+    for (NodeId child : node->children)
+        kinds.push_back(doc().node(child)->kind);
+    // 1, 2, #, then end keys (flow mode), time-out and error, in the row below.
+    EXPECT_EQ(kinds, (std::vector<NodeKind>{Kind::BranchIf0 + 1, Kind::BranchIf0 + 2,
+                                            Kind::BranchIfHash, Kind::BranchIfEndKeys,
+                                            Kind::BranchIfTimeOut, Kind::BranchIfError}));
+    EXPECT_EQ(doc().node(node->children[0])->cell, (Cell{7, 4}));
+
+    // Clearing DTMF clears and disables the branches; Cancel gives no branches at all.
+    frame->setDialogRunner([](QDialog &dialog) {
+        auto &input = dynamic_cast<UserInputDialog &>(dialog);
+        input.branchesBox()->setChecked(true);
+        input.dtmfBox()->setChecked(false);
+        EXPECT_FALSE(input.branchesBox()->isChecked());
+        EXPECT_FALSE(input.branchesBox()->isEnabled());
+        EXPECT_FALSE(input.keyList()->isEnabled());
+        input.done(QDialog::Rejected);
+        return int(QDialog::Rejected);
+    });
+    frame->action("GetDTMF")->trigger();
+    click(cellCentre({9, 6}));
+    EXPECT_TRUE(doc().node(at({9, 6}))->children.empty());
+    EXPECT_EQ(doc().nodeValue(at({9, 6}), "dtmf"), "0");
+}
+
+TEST_F(Editing, SelectNodeNameLinksByNameAndStaysOpen)
+{
+    frame->action("Wait")->trigger();
+    click(cellCentre({5, 5}));
+    const NodeId wait = at({5, 5});
+    int links = 0;
+    frame->setDialogRunner([&](QDialog &dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Select Node Name"));
+        auto *names = dialog.findChild<QComboBox *>("names");
+        // Action nodes only: the branches are not offered.
+        EXPECT_EQ(names->findText("Yes"), -1);
+        QPushButton *link = nullptr;
+        for (QPushButton *button : dialog.findChildren<QPushButton *>()) {
+            if (button->text() == "Link")
+                link = button;
+        }
+        names->setCurrentIndex(names->findText("Bye"));
+        link->click();
+        links = int(doc().node(wait)->children.size());
+        link->click(); // a second child is refused, and the dialog is still there
+        return int(QDialog::Rejected);
+    });
+    frame->setMenuRunner([](QMenu &menu) {
+        for (QAction *action : menu.actions()) {
+            if (action->text() == "Create Link to Child")
+                action->trigger();
+        }
+    });
+    click(cellCentre({5, 5}), {}, Qt::RightButton);
+    EXPECT_EQ(links, 1);
+    EXPECT_EQ(doc().node(doc().node(wait)->children[0])->name, "Bye");
+    EXPECT_EQ(dialogs.texts().back(), "Node already has a Child");
 }
