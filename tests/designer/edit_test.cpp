@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QPushButton>
 
+#include <cstdlib>
 #include <random>
 
 using namespace vocara;
@@ -346,6 +347,8 @@ TEST_F(Editing, TheUserInputDialogChoosesTheNewNodesBranches)
         input.keyList()->item(11)->setSelected(true); // picked first, listed last
         input.keyList()->item(1)->setSelected(true);
         input.keyList()->item(2)->setSelected(true);
+        if (const char *keep = std::getenv("VOCARA_KEEP_SCREENSHOTS"))
+            input.grab().save(QString::fromLocal8Bit(keep) + "/user-input.png");
         input.done(QDialog::Accepted);
         return int(QDialog::Accepted);
     });
@@ -396,6 +399,8 @@ TEST_F(Editing, SelectNodeNameLinksByNameAndStaysOpen)
                 link = button;
         }
         names->setCurrentIndex(names->findText("Bye"));
+        if (const char *keep = std::getenv("VOCARA_KEEP_SCREENSHOTS"))
+            dialog.grab().save(QString::fromLocal8Bit(keep) + "/select-node-name.png");
         link->click();
         links = int(doc().node(wait)->children.size());
         link->click(); // a second child is refused, and the dialog is still there
