@@ -155,7 +155,6 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     std::function<void(QMenu &)> m_menuRunner;
     std::function<int(QDialog &)> m_dialogRunner;
-    QMenu *m_lastCanvasMenu = nullptr;
 };
 
 } // namespace vocara

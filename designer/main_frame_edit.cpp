@@ -170,34 +170,30 @@ void CMainFrame::showCanvasMenu(quint64 underPointer, const QPoint &globalPos)
         Canvas::cellAt(m_view->canvasPoint(m_view->viewport()->mapFromGlobal(globalPos)));
     connect(paste, &QAction::triggered, this, [this, clicked] { pasteAt(clicked); });
 
+    // Both link items act on the first child of the node under the pointer.
     const NodeId node = underPointer;
-    connect(deleteLink, &QAction::triggered, this, [this, node] {
+    auto firstChild = [this, node]() -> NodeId {
         const NodeData *parent = m_adapter.doc().node(node);
-        if (!parent || parent->children.empty()) {
-            if (m_context.dialogs)
-                m_context.dialogs->inform(Msg::NoLinksExist);
-            return;
-        }
-        if (CanvasEdits::linkDeletable(m_adapter.doc(), node))
-            m_adapter.undoStack()->push(
-                new LinkCommand(m_adapter, node, parent->children.front(), true));
+        if (parent && !parent->children.empty())
+            return parent->children.front();
+        if (m_context.dialogs)
+            m_context.dialogs->inform(Msg::NoLinksExist);
+        return NoNode;
+    };
+    connect(deleteLink, &QAction::triggered, this, [this, node, firstChild] {
+        const NodeId child = firstChild();
+        if (child != NoNode && CanvasEdits::linkDeletable(m_adapter.doc(), node))
+            m_adapter.undoStack()->push(new LinkCommand(m_adapter, node, child, true));
     });
-    connect(selectLink, &QAction::triggered, this, [this, node] {
-        const NodeData *parent = m_adapter.doc().node(node);
-        if (!parent || parent->children.empty()) {
-            if (m_context.dialogs)
-                m_context.dialogs->inform(Msg::NoLinksExist);
-            return;
-        }
-        m_view->selectLink({node, parent->children.front()});
+    connect(selectLink, &QAction::triggered, this, [this, node, firstChild] {
+        if (const NodeId child = firstChild(); child != NoNode)
+            m_view->selectLink({node, child});
     });
     connect(remove, &QAction::triggered, this, &CMainFrame::deleteSelection);
-    m_lastCanvasMenu = &menu;
     if (m_menuRunner)
         m_menuRunner(menu);
     else
         menu.exec(globalPos);
-    m_lastCanvasMenu = nullptr;
 }
 
 } // namespace vocara
