@@ -3,6 +3,8 @@
 #include "designer/document_adapter.h"
 #include "designer/qt_text.h"
 
+#include <algorithm>
+
 namespace vocara {
 
 AddNodeCommand::AddNodeCommand(DocumentAdapter &adapter, Cell cell, NodeKind kind,
@@ -89,6 +91,39 @@ void UndoDeleteCommand::undo()
         doc.removeNode(*it);
     for (RemovedNode &entry : m_taken)
         doc.pushRemoved(entry);
+}
+
+InsertSampleCommand::InsertSampleCommand(DocumentAdapter &adapter, std::string sample, Cell at)
+    : m_adapter(adapter)
+    , m_sample(std::move(sample))
+    , m_at(at)
+{
+    setText(QStringLiteral("Insert Sample"));
+}
+
+void InsertSampleCommand::redo()
+{
+    CVocaraDoc &doc = m_adapter.mutableDoc();
+    if (m_nodes.made()) {
+        m_nodes.redo(doc);
+        return;
+    }
+    const std::vector<NodeId> before = doc.nodesInGridOrder();
+    // A point in the cell: the script's top node (row 1, column 1 of its own grid) lands there.
+    doc.insertScript(m_sample, m_at.column * CellSize + 10, m_at.row * CellSize + 10);
+    std::vector<NodeId> created;
+    for (NodeId id : doc.nodesInGridOrder()) {
+        if (std::find(before.begin(), before.end(), id) == before.end())
+            created.push_back(id);
+    }
+    // Ids grow as nodes are made: in this order they were made.
+    std::sort(created.begin(), created.end());
+    m_nodes.set(std::move(created), {});
+}
+
+void InsertSampleCommand::undo()
+{
+    m_nodes.undo(m_adapter.mutableDoc());
 }
 
 PasteCommand::PasteCommand(DocumentAdapter &adapter, std::vector<ClipRecord> records, Cell at)

@@ -5,6 +5,8 @@
 
 #include <QUndoCommand>
 
+#include <string>
+
 namespace vocara {
 
 class DocumentAdapter;
@@ -67,6 +69,23 @@ private:
     std::vector<NodeId> m_restored;
     std::vector<RemovedNode> m_taken;
     std::vector<std::string_view> m_messages;
+};
+
+// Inserts a sample script (a ReadyMade sample or a chosen .qsc file) with its top node at a
+// cell; its nodes come unlinked from the rest of the flow.
+class InsertSampleCommand : public QUndoCommand
+{
+public:
+    InsertSampleCommand(DocumentAdapter &adapter, std::string sample, Cell at);
+
+    void redo() override;
+    void undo() override;
+
+private:
+    DocumentAdapter &m_adapter;
+    std::string m_sample;
+    Cell m_at;
+    CreatedNodes m_nodes;
 };
 
 // Pastes copied records at a cell (CanvasEdits::paste).

@@ -342,6 +342,12 @@ bool CMainFrame::fileSaveAs()
 
 void CMainFrame::placeNode(int tool, int row, int column)
 {
+    if (tool == Ui::ToolSample) {
+        if (!m_sample.empty())
+            m_adapter.undoStack()->push(
+                new InsertSampleCommand(m_adapter, m_sample, {row, column}));
+        return;
+    }
     if (tool < 0 || tool > Kind::LastAction)
         return;
     UserInputChoice keys;

@@ -96,6 +96,8 @@ public:
         m_dialogRunner = std::move(runner);
     }
 
+    // ReadyMade: the next click inserts this sample (a name or a script's path).
+    void chooseSample(const std::string &sample);
     // A click with a node tool: the node is placed through the undo stack and selected.
     void placeNode(int tool, int row, int column);
     // Runs validation and puts the count in the status bar.
@@ -143,6 +145,7 @@ private:
     std::map<int, QAction *> m_toolActions; // by tool code
     QMenu *m_fileMenu = nullptr;
     QMenu *m_recentMenu = nullptr;
+    std::string m_sample; // the ReadyMade sample (or script file) of the sample tool
     QList<QAction *> m_recentActions;
     QAction *m_exitAction = nullptr;
     std::map<QString, QAction *> m_commands;

@@ -201,9 +201,9 @@ void CMainFrame::createMenus()
     }
     QMenu *samples = nodes->addMenu(qt(Ui::ReadyMade));
     auto sampleCommand = [&](QMenu *menu, const Ui::SampleCommand &sample) {
-        // Samples are inserted by the canvas editing that comes next; shown until then.
         QAction *command = menu->addAction(qt(sample.menuText));
-        later(command);
+        connect(command, &QAction::triggered, this,
+                [this, name = std::string(sample.sample)] { chooseSample(name); });
     };
     sampleCommand(samples, Ui::HelloWorldSample);
     sampleCommand(samples, Ui::RecordSample);
@@ -215,7 +215,12 @@ void CMainFrame::createMenus()
         sampleCommand(database, sample);
     for (const Ui::SampleCommand &sample : Ui::OtherSamples)
         sampleCommand(samples, sample);
-    later(samples->addAction(qt(Ui::BrowseSamples)));
+    QAction *browse = samples->addAction(qt(Ui::BrowseSamples));
+    connect(browse, &QAction::triggered, this, [this] {
+        const QString path = chooseFile(FileChoice::Script, m_lastFolder, qt(Ui::ScriptFilter));
+        if (!path.isEmpty())
+            chooseSample(utf8(path));
+    });
 
     QMenu *settings = bar->addMenu(qt(Ui::SettingsMenu));
     later(addCommand(settings, Ui::SettingsSimulator));
@@ -266,6 +271,12 @@ void CMainFrame::createToolBars()
             m_nodeBar->addSeparator();
     }
     placeToolBar(m_nodeBar, Setting::ToolbarTruePosition);
+}
+
+void CMainFrame::chooseSample(const std::string &sample)
+{
+    m_sample = sample;
+    m_view->setTool(Ui::ToolSample);
 }
 
 void CMainFrame::switchPane(int step)

@@ -242,9 +242,8 @@ void CVocaraView::leftPress(const QPoint &pos, Qt::KeyboardModifiers modifiers)
             setTool(Ui::ToolPointer);
             return;
         }
-        if (tool != Ui::ToolSample)
-            setTool(Ui::ToolPointer);
-        if (tool == Ui::ToolSample || cell != Cell{0, 0})
+        setTool(Ui::ToolPointer);
+        if (cell != Cell{0, 0})
             emit placeRequested(tool, cell.row, cell.column);
         return;
     }
@@ -326,8 +325,7 @@ void CVocaraView::mouseReleaseEvent(QMouseEvent *event)
     }
     if (event->button() != Qt::LeftButton)
         return;
-    if (m_tool != Ui::ToolSample)
-        setTool(Ui::ToolPointer);
+    setTool(Ui::ToolPointer);
     if (!m_sweeping)
         leftRelease(event->position().toPoint(), event->modifiers());
     m_sweeping = false;

@@ -417,3 +417,43 @@ TEST_F(Editing, SelectNodeNameLinksByNameAndStaysOpen)
     EXPECT_EQ(doc().node(doc().node(wait)->children[0])->name, "Bye");
     EXPECT_EQ(dialogs.texts().back(), "Node already has a Child");
 }
+
+TEST_F(Editing, ReadyMadeSamplesGoWhereTheNextClickIs)
+{
+    adapter->mutableDoc().setInstallFolder(std::string(std::getenv("VOCARA_TEST_SOURCE_DIR")) +
+                                           "/assets");
+    QAction *hello = nullptr;
+    for (QAction *action : frame->findChildren<QAction *>()) {
+        if (action->text() == "Hello World")
+            hello = action;
+    }
+    ASSERT_NE(hello, nullptr);
+    hello->trigger();
+    EXPECT_EQ(view().tool(), 48);
+    const size_t before = doc().nodeCount();
+    click(cellCentre({6, 4}));
+    ASSERT_NE(at({6, 4}), NoNode);
+    EXPECT_EQ(doc().node(at({6, 4}))->kind, Kind::PlayWave);
+    EXPECT_EQ(doc().node(at({7, 4}))->kind, Kind::Hang);
+    EXPECT_EQ(doc().nodeCount(), before + 2);
+    EXPECT_EQ(view().tool(), 50);
+    stack().undo();
+    EXPECT_EQ(doc().nodeCount(), before);
+    stack().redo();
+    EXPECT_EQ(doc().nodeCount(), before + 2);
+
+    // "Browse..........": any script file.
+    frame->setFileChooser(
+        [&](CMainFrame::FileChoice choice, const QString &, const QString &filter) {
+            EXPECT_EQ(choice, CMainFrame::FileChoice::Script);
+            EXPECT_EQ(filter, QStringLiteral("QEN IVR Script Files (*.qsc)"));
+            return QString::fromStdString(std::string(std::getenv("VOCARA_TEST_SOURCE_DIR")) +
+                                          "/assets/Samples/Scripts/Bye.qsc");
+        });
+    for (QAction *action : frame->findChildren<QAction *>()) {
+        if (action->text() == "Browse..........")
+            action->trigger();
+    }
+    click(cellCentre({9, 6}));
+    EXPECT_EQ(doc().node(at({10, 6}))->kind, Kind::Hang);
+}
