@@ -98,8 +98,7 @@ std::optional<std::vector<ClipRecord>> ClipBlock::decode(std::string_view block,
         record.imageClass = isBranchKind(record.kind) ? BranchImageClass : ActionImageClass;
         record.branchCount = std::clamp(getInt(block, at + 12), 0, r);
         record.parentCount = std::max(getInt(block, at + 16), 0);
-        record.cell = {std::clamp(getInt(block, at + 20), 0, MaxGridCoordinate),
-                       std::clamp(getInt(block, at + 24), 0, MaxGridCoordinate)};
+        record.cell = clampToGrid({getInt(block, at + 20), getInt(block, at + 24)});
         record.name = getText(block, at + 28, NameSize);
         for (std::int32_t i = 0; i < values; ++i)
             record.values.push_back(
@@ -114,14 +113,13 @@ std::vector<Cell> pasteCells(const std::vector<ClipRecord> &records, Cell at)
     std::vector<Cell> cells(records.size());
     if (records.empty())
         return cells;
-    at = {std::max(at.row, 0), std::max(at.column, 0)};
+    at = clampToGrid(at);
     const Cell first = records.back().cell;
     const int rows = at.row - first.row;
     const int columns = at.column - first.column;
     for (size_t i = 0; i < records.size(); ++i) {
         const Cell copied = records[i].cell;
-        Cell cell{std::clamp(copied.row + rows, 0, MaxGridCoordinate),
-                  std::clamp(copied.column + columns, 0, MaxGridCoordinate)};
+        Cell cell = clampToGrid({copied.row + rows, copied.column + columns});
         if (cell == Cell{0, 0})
             cell = copied;
         if (cell == Cell{0, 0})

@@ -31,6 +31,17 @@ inline constexpr int NodeBoxSize = 38;
 // the canvas billions of pixels wide.
 inline constexpr int MaxGridCoordinate = 10000;
 
+// A cell on the grid: negative rows and columns become 0, large ones the limit.
+inline constexpr Cell clampToGrid(Cell cell)
+{
+    return Cell{cell.row < 0                   ? 0
+                : cell.row > MaxGridCoordinate ? MaxGridCoordinate
+                                               : cell.row,
+                cell.column < 0                   ? 0
+                : cell.column > MaxGridCoordinate ? MaxGridCoordinate
+                                                  : cell.column};
+}
+
 inline constexpr Cell cellAtPixel(int x, int y)
 {
     return Cell{y / CellSize, x / CellSize};

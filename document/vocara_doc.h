@@ -246,6 +246,10 @@ private:
     NodeId insertNode(Cell cell, NodeKind kind);
     void addBuiltInBranches(NodeId parent, const UserInputChoice &userInput);
     void growCanvasFor(Cell cell);
+    // The grid index: a node entered under its cell and column at its place in the grid order,
+    // and taken out again.
+    void enterGrid(NodeId id, Cell cell, std::uint64_t sequence);
+    void leaveGrid(NodeId id, Cell cell);
     void forgetName(const std::string &name);
     void markModified();
     template<typename F>
