@@ -18,18 +18,20 @@ bool contains(const std::vector<NodeId> &list, NodeId id)
     return std::find(list.begin(), list.end(), id) != list.end();
 }
 
-// One cell of the background grid: a dotted square 5 to 45 pixels into it.
-const QImage &gridTile()
+// One cell of the background grid: a dotted square 5 to 45 pixels into it. Made once and
+// kept for the program's life (a pixmap must not outlive the application object).
+const QPixmap &gridTile()
 {
-    static const QImage tile = [] {
+    static const QPixmap *tile = [] {
         QImage image(CellSize, CellSize, QImage::Format_RGB32);
         image.fill(Qt::white);
         QPainter painter(&image);
         painter.setPen(QPen(QColor(200, 200, 200), 1, Qt::DotLine));
         painter.drawRect(5, 5, 40, 40);
-        return image;
+        painter.end();
+        return new QPixmap(QPixmap::fromImage(image));
     }();
-    return tile;
+    return *tile;
 }
 
 void paintLink(QPainter &painter, Cell parent, Cell child, const QColor &color)
@@ -85,9 +87,8 @@ void paintNodeBox(QPainter &painter, const NodeData &node, const QColor &frame)
     const Canvas::Rect f = Canvas::IconFrame;
     painter.drawRect(QRect(at + QPoint(f.left, f.top), at + QPoint(f.right - 1, f.bottom - 1)));
     const int dpr = std::max(1, int(painter.device() ? painter.device()->devicePixelRatio() : 1));
-    QImage icon = kindImage(node.kind, Canvas::IconSize * dpr);
-    icon.setDevicePixelRatio(dpr);
-    painter.drawImage(at + QPoint(Canvas::IconOrigin.x, Canvas::IconOrigin.y), icon);
+    painter.drawImage(at + QPoint(Canvas::IconOrigin.x, Canvas::IconOrigin.y),
+                      kindImage(node.kind, Canvas::IconSize, dpr));
     auto port = [&](const Canvas::Rect &r, const QColor &color) {
         painter.fillRect(QRect(at + QPoint(r.left, r.top), at + QPoint(r.right - 1, r.bottom - 1)),
                          color);
@@ -106,7 +107,7 @@ void paintCanvas(QPainter &painter, const CVocaraDoc &doc, const Canvas::LinkInd
         // Tiles line up with the canvas's own cells wherever the area starts.
         const QPoint phase(((area.left() % CellSize) + CellSize) % CellSize,
                            ((area.top() % CellSize) + CellSize) % CellSize);
-        painter.drawTiledPixmap(area, QPixmap::fromImage(gridTile()), phase);
+        painter.drawTiledPixmap(area, gridTile(), phase);
     } else {
         painter.fillRect(area, Qt::white);
         painter.setPen(QPen(QColor(200, 200, 200), 1, Qt::DotLine));

@@ -66,19 +66,21 @@ QIcon kindIcon(NodeKind kind)
     return QIcon(kindIconPath(kind));
 }
 
-const QImage &kindImage(NodeKind kind, int side)
+const QImage &kindImage(NodeKind kind, int side, int ratio)
 {
     static QHash<quint64, QImage> cache;
-    const quint64 key = (quint64(quint32(kind)) << 32) | quint32(side);
+    const quint64 key = (quint64(quint32(kind)) << 32) | quint32(side * 64 + ratio);
     auto it = cache.find(key);
     if (it == cache.end()) {
-        QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+        const int pixels = side * ratio;
+        QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         QSvgRenderer renderer(kindIconPath(kind));
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
-        renderer.render(&painter, QRectF(0, 0, side, side));
+        renderer.render(&painter, QRectF(0, 0, pixels, pixels));
         painter.end();
+        image.setDevicePixelRatio(ratio);
         it = cache.insert(key, image);
     }
     return *it;

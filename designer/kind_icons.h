@@ -12,8 +12,9 @@ namespace vocara {
 QString kindIconPath(NodeKind kind);
 // The drawing as an icon for menus and toolbars, sharp at any size.
 QIcon kindIcon(NodeKind kind);
-// The drawing rendered once at `side` device pixels, for painting many node boxes quickly.
-const QImage &kindImage(NodeKind kind, int side);
+// The drawing rendered once for a `side` x `side` box on a device of `ratio` pixels per point,
+// for painting many node boxes quickly.
+const QImage &kindImage(NodeKind kind, int side, int ratio = 1);
 // The application's icon.
 QIcon applicationIcon();
 // A theme icon where the desktop has one, else our drawing.
