@@ -60,8 +60,7 @@ void CMainFrame::createActions()
 {
     m_tools = new QActionGroup(this);
     m_tools->setExclusive(true);
-    auto *arrow =
-        new QAction(themedIcon("", QStringLiteral(":/icons/arrow.svg")), qt(Ui::ToolArrow), this);
+    auto *arrow = new QAction(QIcon(QStringLiteral(":/icons/arrow.svg")), qt(Ui::ToolArrow), this);
     arrow->setCheckable(true);
     arrow->setChecked(true);
     arrow->setStatusTip(qt(Ui::ArrowPrompt));
