@@ -419,7 +419,8 @@ void CVocaraView::keyPressEvent(QKeyEvent *event)
         viewport()->update();
         break;
     case Qt::Key_Tab:
-        selectAndShow(Canvas::tabTarget(doc, selected));
+        // With nothing selected, Tab starts the walk at the flow's top node.
+        selectAndShow(selected == NoNode ? doc.startNode() : Canvas::tabTarget(doc, selected));
         break;
     case Qt::Key_Delete:
         emit deleteRequested();

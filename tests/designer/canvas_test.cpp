@@ -79,6 +79,10 @@ TEST_F(Canvas, KeysWalkTheFlowAndScrollByPages)
 {
     QScrollBar *v = view().verticalScrollBar();
     QScrollBar *h = view().horizontalScrollBar();
+    // With nothing selected, Tab takes the flow's top node; keys walk on from there.
+    view().setFocus();
+    QTest::keyClick(&view(), Qt::Key_Tab);
+    EXPECT_EQ(view().selectedNode(), doc().startNode());
     click(cellCentre({2, 0}));
     QTest::keyClick(&view(), Qt::Key_Down);
     EXPECT_EQ(view().selectedNode(), at({3, 0}));

@@ -1,0 +1,68 @@
+# Shared by the tests that run the designer on a real X server (Xvfb): sourced, not run.
+# Needs: $work (a temporary folder of the caller's). Sets DISPLAY and the user folders.
+
+x_session_pids=()
+
+x_session_cleanup() {
+    local pid
+    for pid in "${x_session_pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+
+x_session_require() {
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null || { echo "$0: $tool is missing" >&2; exit 1; }
+    done
+}
+
+# Starts Xvfb on the first free display, WIDTHxHEIGHT, and waits until it answers.
+x_session_start() {
+    local display=90
+    while [[ -e /tmp/.X$display-lock ]]; do display=$((display + 1)); done
+    Xvfb ":$display" -screen 0 "${1}x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    local xvfb_pid=$!
+    x_session_pids+=("$xvfb_pid")
+    export DISPLAY=":$display"
+    for _ in $(seq 150); do
+        xwininfo -root >/dev/null 2>&1 && break
+        kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; exit 1; }
+        sleep 0.2
+    done
+    export VOCARA_USER_DIR=$work/user VOCARA_REGISTRY_DIR=$work/registry QT_QPA_PLATFORM=xcb
+}
+
+# Polls CONDITION (a command) every 0.1 s for up to 15 s; fails with MESSAGE.
+x_session_until() {
+    local message=$1
+    shift
+    for _ in $(seq 150); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    echo "$0: $message" >&2
+    exit 1
+}
+
+# Starts the designer on FLOW (log in $work/NAME.log) and waits for its window.
+# Sets x_session_window to the window's id and x_session_pid to the process.
+x_session_designer() {
+    local name=$1 vocara=$2 flow=$3
+    "$vocara" --no-splash "$flow" >"$work/$name.log" 2>&1 &
+    x_session_pid=$!
+    x_session_pids+=("$x_session_pid")
+    local title
+    title="$(basename "$flow") - Vocara"
+    x_session_until "no window titled $title" \
+        bash -c "xwininfo -root -tree | grep -qF '\"$title\"' || ! kill -0 $x_session_pid"
+    kill -0 "$x_session_pid" || { echo "$name ended early" >&2; cat "$work/$name.log" >&2; exit 1; }
+    x_session_window=$(xdotool search --onlyvisible --pid "$x_session_pid" | head -1)
+}
+
+# The number of windows the process PID shows.
+x_session_windows() {
+    xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l
+}
