@@ -21,6 +21,19 @@ inline constexpr std::string_view NotCorrectFormat = "Not Correct Format";
 inline constexpr std::string_view ChildrenNotFound = "It's Chlidrens Can't Found Or May be Moved ";
 inline constexpr std::string_view ParentsNotFound = "It's Parents Can't Found Or May be Moved ";
 
+// The variables bar.
+inline constexpr std::string_view ReservedVariableName = "Reserved Variable Name";
+inline constexpr std::string_view OverwriteVariable =
+    "This variable already exist (Do you want overwrite its value)";
+inline constexpr std::string_view VariableStartsWithNumber =
+    "Variable names can't start with number";
+inline constexpr std::string_view VariableBadCharacter =
+    "Variable names can only contain characters from A-Z, a-z, 0-9, and UNDERSCORE";
+inline constexpr std::string_view AddMissingVariable =
+    "This variable Not exist (Do you want Add it)";
+inline constexpr std::string_view ReservedValueNotChange = "Reserved Value Not Change";
+inline constexpr std::string_view CantDeleteBuiltInVariable = "Can't delete built-in variable";
+
 // The settings file: its path, then where the unreadable one was kept.
 inline constexpr std::string_view SettingsUnreadable =
     "The settings file \"%s\" could not be read. It was kept as \"%s\" and the default "

@@ -173,7 +173,8 @@ void followUserInput(CVocaraDoc &doc, NodeId id, int index, Change &change)
         work.removeChildren(isRecognize);
 
     // "No Of Keys" below 1 is taken as 1 and written so.
-    const std::string keysText = resolveVariable(doc, valueAt(node, UserInputProperty::NumberOfKeys));
+    const std::string keysText =
+        resolveVariable(doc, valueAt(node, UserInputProperty::NumberOfKeys));
     long keys = std::strtol(keysText.c_str(), nullptr, 10);
     if (keys < 1) {
         keys = 1;
@@ -318,8 +319,9 @@ Change apply(CVocaraDoc &doc, NodeId id, std::string_view label, std::string_vie
     const KindDescriptor *kind = doc.catalogue().descriptor(node->kind);
     if (!kind)
         return change;
-    const auto property = std::find_if(kind->properties.begin(), kind->properties.end(),
-                                       [&](const PropertyDescriptor &p) { return p.label == label; });
+    const auto property =
+        std::find_if(kind->properties.begin(), kind->properties.end(),
+                     [&](const PropertyDescriptor &p) { return p.label == label; });
     if (property == kind->properties.end())
         return change;
     const int index = static_cast<int>(property - kind->properties.begin());

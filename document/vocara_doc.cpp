@@ -573,6 +573,13 @@ void CVocaraDoc::addOrUpdateVariable(std::string_view name, std::string_view def
     notify([](DocumentObserver &o) { o.variablesChanged(); });
 }
 
+void CVocaraDoc::setVariables(VariableList variables)
+{
+    m_variables = std::move(variables);
+    markModified();
+    notify([](DocumentObserver &o) { o.variablesChanged(); });
+}
+
 bool CVocaraDoc::removeVariable(std::string_view name)
 {
     if (!m_variables.remove(name))

@@ -209,6 +209,8 @@ public:
     void addOrUpdateVariable(std::string_view name, std::string_view defaultValue,
                              std::string_view description);
     bool removeVariable(std::string_view name);
+    // The whole list at once (the variables bar and its undo).
+    void setVariables(VariableList variables);
 
     const DialplanSettings &dialplanSettings() const { return m_dialplanSettings; }
     void setDialplanSettings(const DialplanSettings &settings);

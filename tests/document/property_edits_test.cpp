@@ -36,8 +36,8 @@ protected:
     }
     const Row &row(const std::vector<Row> &rows, std::string_view label)
     {
-        const auto it = std::find_if(rows.begin(), rows.end(),
-                                     [&](const Row &r) { return r.label == label; });
+        const auto it =
+            std::find_if(rows.begin(), rows.end(), [&](const Row &r) { return r.label == label; });
         EXPECT_NE(it, rows.end()) << label;
         return *it;
     }
@@ -83,10 +83,9 @@ TEST_F(Properties, RowsComeInTheirCategoriesWithTheirFirstValues)
     EXPECT_EQ(rows[1].label, "Node Name");
     EXPECT_EQ(rows[1].initial.text, doc.node(input)->name);
     // Properties 0-1, then DTMF 2-5, ASR 6-8, and the tooltip under the general ones.
-    const char *expected[] = {"Node Properties", "Node Properties", "DTMF Node",
-                              "DTMF Node",       "DTMF Node",       "DTMF Node",
-                              "ASR Node",        "ASR Node",        "ASR Node",
-                              "General Properties"};
+    const char *expected[] = {"Node Properties", "Node Properties",   "DTMF Node", "DTMF Node",
+                              "DTMF Node",       "DTMF Node",         "ASR Node",  "ASR Node",
+                              "ASR Node",        "General Properties"};
     for (size_t i = 0; i < std::size(expected); ++i)
         EXPECT_EQ(rows[i + 2].category, expected[i]) << rows[i + 2].label;
     // Check boxes start ticked and take the stored value when there is one.
@@ -151,9 +150,9 @@ TEST_F(Properties, ClearingDtmfTakesTheKeypadBranchesAndKeepsRecognition)
 {
     const NodeId input = userInput({1, 2, 11}, true);
     ASSERT_EQ(childKinds(input),
-              (std::vector<NodeKind>{Digit(1), Digit(2), Kind::BranchIfHash,
-                                     Kind::BranchIfEndKeys, Kind::BranchIfTimeOut,
-                                     Kind::BranchIfError, Kind::BranchIfRecognize}));
+              (std::vector<NodeKind>{Digit(1), Digit(2), Kind::BranchIfHash, Kind::BranchIfEndKeys,
+                                     Kind::BranchIfTimeOut, Kind::BranchIfError,
+                                     Kind::BranchIfRecognize}));
     const Change off = apply(doc, input, "DTMF Enabled", "0");
     EXPECT_EQ(off.removed.size(), 6u);
     EXPECT_TRUE(off.created.empty());
@@ -166,8 +165,8 @@ TEST_F(Properties, ClearingDtmfTakesTheKeypadBranchesAndKeepsRecognition)
     EXPECT_TRUE(on.removed.empty());
     EXPECT_EQ(childKinds(input),
               (std::vector<NodeKind>{Kind::BranchIfRecognize, Kind::BranchIfEndKeys,
-                                     Kind::BranchIfTimeOut, Kind::BranchIfError, Digit(1),
-                                     Digit(2), Kind::BranchIfHash}));
+                                     Kind::BranchIfTimeOut, Kind::BranchIfError, Digit(1), Digit(2),
+                                     Kind::BranchIfHash}));
     const Cell at = doc.node(input)->cell;
     EXPECT_EQ(doc.node(doc.node(input)->children[1])->cell, (Cell{at.row + 1, at.column + 1}));
     EXPECT_EQ(doc.node(doc.node(input)->children[3])->cell, (Cell{at.row + 1, at.column + 3}));
@@ -223,12 +222,12 @@ TEST_F(Properties, AllowedKeysBringTheDigitBranchesInLine)
         if (kind <= Kind::BranchIfHash)
             digits.push_back(kind);
     }
-    EXPECT_EQ(digits, (std::vector<NodeKind>{Digit(2), Digit(3), Kind::BranchIfStar,
-                                             Kind::BranchIfHash}));
+    EXPECT_EQ(digits,
+              (std::vector<NodeKind>{Digit(2), Digit(3), Kind::BranchIfStar, Kind::BranchIfHash}));
     apply(doc, input, "Allowed Keys", "");
-    EXPECT_EQ(childKinds(input), (std::vector<NodeKind>{Kind::BranchIfEndKeys,
-                                                        Kind::BranchIfTimeOut,
-                                                        Kind::BranchIfError}));
+    EXPECT_EQ(
+        childKinds(input),
+        (std::vector<NodeKind>{Kind::BranchIfEndKeys, Kind::BranchIfTimeOut, Kind::BranchIfError}));
     EXPECT_TRUE(cellsDistinct());
 }
 
