@@ -64,6 +64,21 @@ inline constexpr std::string_view PropertiesBar = "Properties";
 inline constexpr std::string_view VariableBar = "Variable";
 inline constexpr std::string_view PropertiesPlaceholder = "Select a node to see its properties";
 inline constexpr std::string_view VariablePlaceholder = "The flow's variables are listed here";
+// When the property grid's plugin is missing or broken; the reason follows.
+inline constexpr std::string_view PropertyGridMissing =
+    "The property grid could not be loaded, so properties cannot be edited here: %s";
+inline constexpr std::string_view PropertyGridClassId = "FIELDORA.FieldoraCtrl.1";
+inline constexpr std::string_view PropertyGridFile = "libfieldora.so";
+
+// The variables bar.
+inline constexpr std::string_view VariableColumns[] = {"Variable", "Initialize To", "Description"};
+inline constexpr int VariableColumnWidths[] = {130, 85, 85};
+inline constexpr std::string_view VariableNameLabel = "Name";
+inline constexpr std::string_view VariableValueLabel = "Value ";
+inline constexpr std::string_view VariableDescriptionLabel = "Description ";
+inline constexpr std::string_view VariableAdd = "Add";
+inline constexpr std::string_view VariableModify = "Modify";
+inline constexpr std::string_view VariableDelete = "Del";
 inline constexpr std::string_view MainToolbarTitle = "Standard";
 inline constexpr std::string_view NodeToolbarTitle = "Nodes";
 

@@ -1,5 +1,8 @@
 #include "designer/main_frame.h"
 
+#include "designer/properties_bar.h"
+#include "designer/variables_bar.h"
+
 #include "designer/canvas_export.h"
 #include "designer/designer_text.h"
 #include "designer/document_adapter.h"
@@ -100,6 +103,11 @@ CMainFrame::CMainFrame(DocumentAdapter &adapter, const FrameContext &context, QW
             it->second->setChecked(true);
     });
     connect(m_view, &CVocaraView::selectionChanged, this, &CMainFrame::updateCommands);
+    // The properties bar shows the selected node (refilled only when another node is chosen).
+    connect(m_view, &CVocaraView::selectionChanged, this, [this](quint64 id) {
+        if (id != m_propertiesBar->shownNode())
+            m_propertiesBar->showNode(id);
+    });
     connect(&adapter, &DocumentAdapter::titleChanged, this, &CMainFrame::updateTitle);
     connect(&adapter, &DocumentAdapter::modifiedChanged, this, &CMainFrame::updateTitle);
     connect(&adapter, &DocumentAdapter::modeChanged, this, &CMainFrame::updateCommands);
@@ -142,18 +150,15 @@ QAction *CMainFrame::addCommand(QMenu *menu, std::string_view text, const QKeySe
 
 void CMainFrame::createDocks()
 {
-    auto makeDock = [this](std::string_view title, std::string_view name, int id,
-                           std::string_view empty, const QRect &rect) {
+    auto makeDock = [this](std::string_view title, std::string_view name, int id, QWidget *contents,
+                           const QRect &rect) {
         auto *dock = new QDockWidget(qt(title), this);
         dock->setObjectName(qt(name));
         dock->setAllowedAreas(Qt::AllDockWidgetAreas);
-        auto *placeholder = new QLabel(qt(empty), dock);
-        placeholder->setAlignment(Qt::AlignCenter);
-        placeholder->setWordWrap(true);
-        placeholder->setForegroundRole(QPalette::PlaceholderText);
-        placeholder->setFocusPolicy(Qt::StrongFocus); // F6 comes here
-        placeholder->setMinimumSize(BarMinimum);
-        dock->setWidget(placeholder);
+        contents->setParent(dock);
+        contents->setFocusPolicy(Qt::StrongFocus); // F6 comes here
+        contents->setMinimumSize(BarMinimum);
+        dock->setWidget(contents);
         addDockWidget(Qt::LeftDockWidgetArea, dock);
         QSize size = rect.size();
         if (m_context.registry) {
@@ -171,10 +176,15 @@ void CMainFrame::createDocks()
         dock->resize(size);
         return std::pair{dock, size};
     };
+    const QStringList plugins = m_context.propertyGridPlugins.isEmpty()
+                                    ? CFieldora::pluginFiles()
+                                    : m_context.propertyGridPlugins;
+    m_propertiesBar = new PropertiesBar(m_adapter, plugins);
+    m_variablesBar = new VariablesBar(m_adapter);
     auto [properties, propertiesSize] = makeDock(Ui::PropertiesBar, "Properties", PropertiesBarId,
-                                                 Ui::PropertiesPlaceholder, {10, 10, 290, 490});
-    auto [variables, variablesSize] = makeDock(Ui::VariableBar, "Variable", VariableBarId,
-                                               Ui::VariablePlaceholder, {10, 520, 290, 180});
+                                                 m_propertiesBar, {10, 10, 290, 490});
+    auto [variables, variablesSize] =
+        makeDock(Ui::VariableBar, "Variable", VariableBarId, m_variablesBar, {10, 520, 290, 260});
     m_propertiesDock = properties;
     m_variableDock = variables;
     splitDockWidget(m_propertiesDock, m_variableDock, Qt::Vertical);

@@ -24,6 +24,8 @@ namespace vocara {
 
 class CVocaraView;
 class DocumentAdapter;
+class PropertiesBar;
+class VariablesBar;
 class IvrSettings;
 class Registry;
 class UserDialogs;
@@ -35,6 +37,8 @@ struct FrameContext
     Registry *registry = nullptr;
     UserDialogs *dialogs = nullptr;
     QString installFolder;
+    // Where the property grid's plugin is looked for; empty: the usual places.
+    QStringList propertyGridPlugins;
 };
 
 // The designer's main window: menus, the main and node toolbars, the status bar, the
@@ -62,6 +66,8 @@ public:
     QToolBar *nodeToolBar() const { return m_nodeBar; }
     QDockWidget *propertiesDock() const { return m_propertiesDock; }
     QDockWidget *variableDock() const { return m_variableDock; }
+    PropertiesBar *propertiesBar() const { return m_propertiesBar; }
+    VariablesBar *variablesBar() const { return m_variablesBar; }
     const QTimer &autoSaveTimer() const { return m_autoSave; }
     const RecentFiles &recentFiles() const { return m_recent; }
 
@@ -141,6 +147,8 @@ private:
     QToolBar *m_nodeBar = nullptr;
     QDockWidget *m_propertiesDock = nullptr;
     QDockWidget *m_variableDock = nullptr;
+    PropertiesBar *m_propertiesBar = nullptr;
+    VariablesBar *m_variablesBar = nullptr;
     QActionGroup *m_tools = nullptr;
     std::map<int, QAction *> m_toolActions; // by tool code
     QMenu *m_fileMenu = nullptr;

@@ -55,6 +55,7 @@ protected:
         context.registry = &registry;
         context.dialogs = &dialogs;
         context.installFolder = QString::fromStdString(temp.path().string());
+        context.propertyGridPlugins = plugins;
         frame = std::make_unique<CMainFrame>(*adapter, context);
         // A right-click menu would wait for a click that never comes.
         frame->setMenuRunner([](QMenu &) {});
@@ -88,6 +89,8 @@ protected:
     }
 
     TempFolder temp;
+    // The property grid's plugin as this build made it.
+    QStringList plugins{QStringLiteral(FIELDORA_PLUGIN_FILE)};
     RecordingDialogs dialogs{Answer::No};
     Registry registry;
     std::unique_ptr<IvrSettings> settings;

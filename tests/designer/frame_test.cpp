@@ -1,10 +1,12 @@
 // The main window: commands, tools per mode, toolbars, docks, autosave, files.
+#include "designer/variables_bar.h"
 #include "tests/designer/designer_fixture.h"
 
 #include <QDockWidget>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QTreeWidget>
 
 using namespace vocara;
 using namespace vocara::test;
@@ -192,12 +194,14 @@ TEST_F(Frame, ExitAsksAboutAChangedFlowAndPanesTakeTurnsWithF6)
 
     QApplication::setActiveWindow(frame.get());
     view().setFocus();
+    // Each bar passes the focus on to its first control.
     QTest::keyClick(frame.get(), Qt::Key_F6);
-    EXPECT_EQ(QApplication::focusWidget(), frame->propertiesDock()->widget());
+    EXPECT_TRUE(frame->propertiesDock()->widget()->hasFocus());
     QTest::keyClick(frame.get(), Qt::Key_F6);
-    EXPECT_EQ(QApplication::focusWidget(), frame->variableDock()->widget());
+    EXPECT_TRUE(frame->variableDock()->widget()->hasFocus());
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(frame->variablesBar()->list()));
     QTest::keyClick(frame.get(), Qt::Key_F6, Qt::ShiftModifier);
-    EXPECT_EQ(QApplication::focusWidget(), frame->propertiesDock()->widget());
+    EXPECT_TRUE(frame->propertiesDock()->widget()->hasFocus());
 
     // Closing without saving still keeps the flow as autosave.qfl, asking nothing more.
     dialogs.clear();
