@@ -19,14 +19,18 @@ x_session_require() {
     done
 }
 
-# Starts Xvfb on the first free display, WIDTHxHEIGHT, and waits until it answers.
+# Starts Xvfb on a free display of its own choosing (two tests may start at once), at
+# WIDTHxHEIGHT, and waits until it answers.
 x_session_start() {
-    local display=90
-    while [[ -e /tmp/.X$display-lock ]]; do display=$((display + 1)); done
-    Xvfb ":$display" -screen 0 "${1}x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
     local xvfb_pid=$!
     x_session_pids+=("$xvfb_pid")
-    export DISPLAY=":$display"
+    for _ in $(seq 150); do
+        [[ -s $work/display ]] && break
+        kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; exit 1; }
+        sleep 0.1
+    done
+    export DISPLAY=":$(head -1 "$work/display")"
     for _ in $(seq 150); do
         xwininfo -root >/dev/null 2>&1 && break
         kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; exit 1; }
