@@ -1,6 +1,7 @@
 // Editing on the canvas through the undo stack: deletes, links, moves, the right-click menu,
 // and undo then redo of long random sequences of edits.
 #include "designer/edit_commands.h"
+#include "designer/property_commands.h"
 #include "designer/user_input_dialog.h"
 #include "tests/designer/designer_fixture.h"
 
@@ -230,12 +231,44 @@ TEST_F(Editing, UndoingEverythingAndRedoingItGivesTheSameFlowByteForByte)
     const std::string opened = flowText();
     for (int edit = 0; edit < 200; ++edit) {
         const Cell cell{pick(12), pick(8)};
-        switch (pick(5)) {
+        switch (pick(8)) {
         case 0: {
             const NodeKind kinds[] = {Kind::Wait,     Kind::Compare,   Kind::Transfer,
                                       Kind::PlayWave, Kind::MultiDTMF, Kind::Hang};
             if (cell != Cell{0, 0})
                 stack().push(new AddNodeCommand(*adapter, cell, kinds[pick(6)]));
+            break;
+        }
+        case 5: {
+            // User input nodes, whose property changes add and remove branches.
+            if (cell != Cell{0, 0})
+                stack().push(new AddNodeCommand(
+                    *adapter, cell, Kind::UserInput,
+                    {true, pick(2) == 0, pick(2) == 0, {pick(12), pick(12)}, pick(2) == 0}));
+            break;
+        }
+        case 6: {
+            const NodeData *node = doc().node(anyNode());
+            const KindDescriptor *kind = doc().catalogue().descriptor(node->kind);
+            if (!kind || kind->properties.empty())
+                break;
+            const std::string texts[] = {"0", "1", "2", "23", "12#", "$lang$", "", "n"};
+            const std::string label =
+                pick(5) == 0
+                    ? std::string("Node Name")
+                    : std::string(
+                          kind->properties[static_cast<size_t>(pick(int(kind->properties.size())))]
+                              .label);
+            stack().push(new PropertyCommand(*adapter, node->id, label, texts[pick(8)]));
+            break;
+        }
+        case 7: {
+            VariableList variables = doc().variables();
+            if (variables.count() == 0 || pick(2) == 0)
+                variables.addOrUpdate("v" + std::to_string(pick(5)), std::to_string(edit), "");
+            else
+                variables.remove(variables.at(size_t(pick(int(variables.count())))).name);
+            stack().push(new VariablesCommand(*adapter, "Variables", variables));
             break;
         }
         case 1: {
