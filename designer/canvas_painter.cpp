@@ -54,6 +54,11 @@ void paintRoute(QPainter &painter, const Canvas::LinkRoute &route, const QColor 
     painter.setBrush(Qt::NoBrush);
 }
 
+long long storedValue(const QColor &color)
+{
+    return (static_cast<long long>(color.blue()) << 16) | (color.green() << 8) | color.red();
+}
+
 QColor storedColor(long long value)
 {
     return QColor(int(value & 0xff), int((value >> 8) & 0xff), int((value >> 16) & 0xff));

@@ -31,6 +31,8 @@ struct CanvasColors
 
 // A stored colour value (0x00BBGGRR) as Qt's colour.
 QColor storedColor(long long value);
+// A colour as the settings store it: 0x00BBGGRR.
+long long storedValue(const QColor &color);
 
 // What the view shows beside the flow itself.
 struct CanvasMarks

@@ -379,15 +379,6 @@ int CMainFrame::runDialog(QDialog &dialog)
     return m_dialogRunner ? m_dialogRunner(dialog) : dialog.exec();
 }
 
-void CMainFrame::runValidation()
-{
-    m_adapter.validate();
-    const size_t count = m_adapter.doc().errorLines().size();
-    statusBar()->showMessage(count == 0
-                                 ? qt(Msg::NoErrors)
-                                 : qt(Msg::fillIn(Msg::ErrorsFound, {std::to_string(count)})));
-}
-
 bool CMainFrame::exportImage(const QString &path, QString *error)
 {
     return exportCanvasImage(m_adapter.doc(), path, error);

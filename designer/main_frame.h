@@ -25,6 +25,7 @@ namespace vocara {
 class CVocaraView;
 class DocumentAdapter;
 class PropertiesBar;
+class ValidationWindow;
 class VariablesBar;
 class IvrSettings;
 class Registry;
@@ -106,8 +107,14 @@ public:
     void chooseSample(const std::string &sample);
     // A click with a node tool: the node is placed through the undo stack and selected.
     void placeNode(int tool, int row, int column);
-    // Runs validation and puts the count in the status bar.
+    // Runs validation: the count in the status bar, the lines in the validation window.
     void runValidation();
+    ValidationWindow &validationWindow();
+    // Settings > Customize, Help > Keyboard Shortcuts, File > Attach Files, Settings > Asterisk.
+    void showOptions();
+    void showHotKeys();
+    void attachFiles();
+    void asteriskSettings();
     // Printing: the dialogs around the printout of CanvasPrint.
     void filePrint();
     void filePrintPreview();
@@ -149,6 +156,7 @@ private:
     QDockWidget *m_variableDock = nullptr;
     PropertiesBar *m_propertiesBar = nullptr;
     VariablesBar *m_variablesBar = nullptr;
+    ValidationWindow *m_validation = nullptr;
     QActionGroup *m_tools = nullptr;
     std::map<int, QAction *> m_toolActions; // by tool code
     QMenu *m_fileMenu = nullptr;

@@ -109,7 +109,8 @@ void CMainFrame::createMenus()
     simulate->setIcon(themedIcon("media-playback-start", QStringLiteral(":/icons/simulate.svg")));
     later(addCommand(m_fileMenu, Ui::Export));
     later(addCommand(m_fileMenu, Ui::Import));
-    later(addCommand(m_fileMenu, Ui::AttachFiles));
+    QAction *attach = addCommand(m_fileMenu, Ui::AttachFiles);
+    connect(attach, &QAction::triggered, this, &CMainFrame::attachFiles);
     QAction *image = addCommand(m_fileMenu, Ui::ExportImage, {}, Ui::ExportImagePrompt);
     connect(image, &QAction::triggered, this, [this] {
         const QString path = chooseFile(FileChoice::ExportImage, QString(), qt(Ui::ImageFilter));
@@ -224,17 +225,16 @@ void CMainFrame::createMenus()
     QMenu *settings = bar->addMenu(qt(Ui::SettingsMenu));
     later(addCommand(settings, Ui::SettingsSimulator));
     QAction *asterisk = addCommand(settings, Ui::SettingsAsterisk, {}, Ui::AsteriskPrompt);
-    connect(asterisk, &QAction::triggered, this, [this] {
-        if (!m_adapter.doc().isAsteriskMode() && m_context.dialogs)
-            m_context.dialogs->inform(Ui::MustBeAsteriskMode);
-    });
-    later(addCommand(settings, Ui::SettingsCustomize));
+    connect(asterisk, &QAction::triggered, this, &CMainFrame::asteriskSettings);
+    QAction *customize = addCommand(settings, Ui::SettingsCustomize);
+    connect(customize, &QAction::triggered, this, &CMainFrame::showOptions);
 
     QMenu *help = bar->addMenu(qt(Ui::HelpMenu));
     QAction *contains =
         addCommand(help, Ui::HelpContains, QKeySequence::HelpContents, Ui::HelpPrompt);
     connect(contains, &QAction::triggered, this, &CMainFrame::openHelp);
-    later(addCommand(help, Ui::KeyboardShortcuts));
+    QAction *keys = addCommand(help, Ui::KeyboardShortcuts);
+    connect(keys, &QAction::triggered, this, &CMainFrame::showHotKeys);
     QAction *about = addCommand(help, Ui::About, {}, Ui::AboutPrompt);
     about->setMenuRole(QAction::AboutRole);
     connect(about, &QAction::triggered, this, &CMainFrame::showAbout);
@@ -301,7 +301,6 @@ void CMainFrame::updateCommands()
         if (kind <= Kind::LastAction)
             tool->setEnabled(toolAllowed(kind, doc));
     }
-    action(qt(Ui::SettingsAsterisk))->setEnabled(!doc.isAsteriskMode());
     // Delete: a non-start node, a group or a link to take away.
     const NodeId selected = m_view->selectedNode();
     const bool nodes =

@@ -99,4 +99,47 @@ void VariablesCommand::undo()
     m_adapter.mutableDoc().setVariables(m_before);
 }
 
+DialplanSettingsCommand::DialplanSettingsCommand(DocumentAdapter &adapter, const QString &text,
+                                                 DialplanSettings before,
+                                                 VariableList variablesBefore)
+    : m_adapter(adapter)
+    , m_before(std::move(before))
+    , m_after(adapter.doc().dialplanSettings())
+    , m_variablesBefore(std::move(variablesBefore))
+    , m_variablesAfter(adapter.doc().variables())
+{
+    setText(text);
+}
+
+void DialplanSettingsCommand::redo()
+{
+    m_adapter.mutableDoc().setDialplanSettings(m_after);
+    m_adapter.mutableDoc().setVariables(m_variablesAfter);
+}
+
+void DialplanSettingsCommand::undo()
+{
+    m_adapter.mutableDoc().setDialplanSettings(m_before);
+    m_adapter.mutableDoc().setVariables(m_variablesBefore);
+}
+
+AttachedFilesCommand::AttachedFilesCommand(DocumentAdapter &adapter, const QString &text,
+                                           std::vector<std::string> after)
+    : m_adapter(adapter)
+    , m_before(adapter.doc().attachedFiles())
+    , m_after(std::move(after))
+{
+    setText(text);
+}
+
+void AttachedFilesCommand::redo()
+{
+    m_adapter.mutableDoc().setAttachedFiles(m_after);
+}
+
+void AttachedFilesCommand::undo()
+{
+    m_adapter.mutableDoc().setAttachedFiles(m_before);
+}
+
 } // namespace vocara

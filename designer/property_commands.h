@@ -64,4 +64,38 @@ private:
     VariableList m_after;
 };
 
+// Settings > Asterisk's OK: the dialplan settings and the variables it sets, before and after.
+class DialplanSettingsCommand : public QUndoCommand
+{
+public:
+    DialplanSettingsCommand(DocumentAdapter &adapter, const QString &text, DialplanSettings before,
+                            VariableList variablesBefore);
+
+    void redo() override;
+    void undo() override;
+
+private:
+    DocumentAdapter &m_adapter;
+    DialplanSettings m_before;
+    DialplanSettings m_after;
+    VariableList m_variablesBefore;
+    VariableList m_variablesAfter;
+};
+
+// File > Attach Files' "Save Changes": the attached file list before and after.
+class AttachedFilesCommand : public QUndoCommand
+{
+public:
+    AttachedFilesCommand(DocumentAdapter &adapter, const QString &text,
+                         std::vector<std::string> after);
+
+    void redo() override;
+    void undo() override;
+
+private:
+    DocumentAdapter &m_adapter;
+    std::vector<std::string> m_before;
+    std::vector<std::string> m_after;
+};
+
 } // namespace vocara

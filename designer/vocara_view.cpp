@@ -1,5 +1,7 @@
 #include "designer/vocara_view.h"
 
+#include "document/ivr_settings.h"
+
 #include "designer/designer_text.h"
 #include "designer/document_adapter.h"
 #include "designer/qt_text.h"
@@ -11,7 +13,9 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
-#include <QToolTip>
+
+#include <QCursor>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -26,6 +30,10 @@ CVocaraView::CVocaraView(DocumentAdapter &adapter, const IvrSettings *settings, 
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
     viewport()->setMouseTracking(true);
+    m_tip = new NodeTooltip(viewport());
+    m_tipTimer.setSingleShot(true);
+    m_tipDelay = style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay);
+    connect(&m_tipTimer, &QTimer::timeout, this, &CVocaraView::showTooltip);
     viewport()->setAutoFillBackground(false);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
@@ -293,6 +301,10 @@ void CVocaraView::mousePressEvent(QMouseEvent *event)
 
 void CVocaraView::mouseMoveEvent(QMouseEvent *event)
 {
+    if (event->buttons() == Qt::NoButton)
+        followPointerForTooltip(event->position().toPoint());
+    else
+        hideTooltip();
     if (m_dragArmed && !m_linkDrag && m_tool == Ui::ToolPointer && m_marks.selected != NoNode &&
         (event->buttons() & Qt::LeftButton)) {
         const Cell cell = Canvas::cellAt(canvasPoint(event->position().toPoint()));
@@ -486,24 +498,48 @@ void CVocaraView::dropEvent(QDropEvent *event)
 
 bool CVocaraView::viewportEvent(QEvent *event)
 {
-    if (event->type() == QEvent::ToolTip) {
-        auto *help = static_cast<QHelpEvent *>(event);
-        const Canvas::Point p = canvasPoint(help->pos());
-        const NodeId hit =
-            Canvas::onNodeBox(p) ? m_adapter.doc().nodeAt(Canvas::cellAt(p)) : NoNode;
-        const std::string text =
-            hit != NoNode ? Canvas::tooltipText(m_adapter.doc(), hit) : std::string();
-        m_tooltip = qt(text);
-        if (text.empty()) {
-            QToolTip::hideText();
-        } else {
-            const Canvas::Rect box = Canvas::nodeBox(Canvas::cellAt(p));
-            QToolTip::showText(viewport()->mapToGlobal(viewportPoint({box.right, box.top})),
-                               qt(text), viewport());
-        }
-        return true;
+    switch (event->type()) {
+    case QEvent::ToolTip:
+        return true; // the node tooltip window speaks instead
+    case QEvent::Leave:
+        hideTooltip();
+        break;
+    default:
+        break;
     }
     return QAbstractScrollArea::viewportEvent(event);
+}
+
+void CVocaraView::followPointerForTooltip(const QPoint &pos)
+{
+    const Canvas::Point p = canvasPoint(pos);
+    const NodeId hit = Canvas::onNodeBox(p) ? m_adapter.doc().nodeAt(Canvas::cellAt(p)) : NoNode;
+    if (hit == m_tipNode)
+        return;
+    // Out of the box the pointer rested in: the window goes; a new box starts the timer.
+    hideTooltip();
+    m_tipNode = hit;
+    if (hit != NoNode)
+        m_tipTimer.start(m_tipDelay);
+}
+
+void CVocaraView::showTooltip()
+{
+    const std::string text = Canvas::tooltipText(m_adapter.doc(), m_tipNode);
+    if (text.empty())
+        return;
+    m_tooltip = qt(text);
+    const QColor background =
+        m_settings ? storedColor(m_settings->number(Setting::ToolTipColor)) : QColor(Qt::yellow);
+    m_tip->showText(m_tooltip, background, QCursor::pos() + QPoint(12, 18));
+}
+
+void CVocaraView::hideTooltip()
+{
+    m_tipTimer.stop();
+    m_tipNode = NoNode;
+    m_tooltip.clear();
+    m_tip->hide();
 }
 
 void CVocaraView::scrollNodeIntoView(NodeId id)

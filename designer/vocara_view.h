@@ -3,7 +3,10 @@
 #include "designer/canvas_painter.h"
 #include "document/canvas_geometry.h"
 
+#include "designer/node_tooltip.h"
+
 #include <QAbstractScrollArea>
+#include <QTimer>
 
 #include <optional>
 
@@ -52,6 +55,9 @@ public:
 
     // The tooltip text shown over the node under the pointer, empty while none shows.
     const QString &shownTooltip() const { return m_tooltip; }
+    // How long the pointer rests on a node box before its tooltip shows (tests: 0).
+    void setTooltipDelay(int milliseconds) { m_tipDelay = milliseconds; }
+    NodeTooltip *tooltipWindow() const { return m_tip; }
 
     // The colours changed (options sheet): repaint with the new ones.
     void settingsChanged();
@@ -86,6 +92,10 @@ protected:
 
 private:
     void rebuild();
+    // The node tooltip: the box under the pointer starts its timer; leaving it hides it.
+    void followPointerForTooltip(const QPoint &pos);
+    void showTooltip();
+    void hideTooltip();
     void updateScrollRange();
     void selectAndShow(NodeId id);
     void addToMultiSelection(NodeId id);
@@ -106,6 +116,10 @@ private:
     bool m_moved = false;
     std::optional<Cell> m_dragCell; // where the drag's feedback frame is
     QString m_tooltip;
+    NodeTooltip *m_tip = nullptr;
+    QTimer m_tipTimer;
+    int m_tipDelay = 700;
+    NodeId m_tipNode = NoNode;
     mutable Canvas::LinkIndex m_links;
     mutable bool m_linksStale = true;
 };

@@ -1,9 +1,10 @@
 // The canvas with real mouse, key, wheel and drop events.
+#include "designer/canvas_painter.h"
+#include "designer/node_tooltip.h"
 #include "tests/designer/designer_fixture.h"
 
 #include <QHelpEvent>
 #include <QMimeData>
-#include <QToolTip>
 #include <QUrl>
 
 using namespace vocara;
@@ -129,17 +130,35 @@ TEST_F(Canvas, TheWheelScrollsPagesAndSidewaysWithTheRightButtonHeld)
     EXPECT_EQ(v->value(), 0);
 }
 
-TEST_F(Canvas, TooltipsShowTheNodesOwnText)
+TEST_F(Canvas, TheTooltipWindowShowsWhileThePointerRestsOnANode)
 {
-    auto tip = [&](Cell cell) {
-        const QPoint at = cellCentre(cell);
-        QHelpEvent event(QEvent::ToolTip, at, canvas()->mapToGlobal(at));
-        QApplication::sendEvent(canvas(), &event);
+    view().setTooltipDelay(0);
+    NodeTooltip *window = view().tooltipWindow();
+    // The pointer comes to rest on a node box: the timer shows the window.
+    auto rest = [&](QPoint at) {
+        QTest::mouseMove(canvas(), at);
+        QCoreApplication::processEvents(); // the timer's zero wait
         return view().shownTooltip();
     };
-    EXPECT_EQ(tip({1, 0}), QStringLiteral("       greets the caller"));
-    EXPECT_EQ(tip({2, 0}), QString()); // an empty "Write ToolTip"
-    EXPECT_EQ(tip({7, 7}), QString());
+    EXPECT_EQ(rest(cellCentre({1, 0})), QStringLiteral("       greets the caller"));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->text(), QStringLiteral("       greets the caller"));
+    EXPECT_EQ(window->font().pixelSize(), 15);
+    EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
+    // The tooltip colour fills it inside a black frame.
+    const QImage picture = window->grab().toImage();
+    EXPECT_EQ(picture.pixelColor(0, 0), QColor(Qt::black));
+    EXPECT_EQ(picture.pixelColor(2, 2),
+              storedColor(settings->number(vocara::Setting::ToolTipColor)));
+    // Out of the box it goes; a node with no tooltip text shows nothing.
+    EXPECT_EQ(rest(view().viewportPoint({2, 2})), QString());
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(rest(cellCentre({2, 0})), QString()); // an empty "Write ToolTip"
+    EXPECT_FALSE(window->isVisible());
+    rest(cellCentre({1, 0}));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(canvas(), &leave);
+    EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(Canvas, ADroppedFileAsksBeforeItReplacesAnEditedFlow)

@@ -1,0 +1,105 @@
+// The main window's dialogs: the options sheet, the validation window, the keyboard help,
+// the attached files and the dialplan settings.
+#include "designer/designer_dialogs.h"
+#include "designer/designer_text.h"
+#include "designer/dialog_text.h"
+#include "designer/document_adapter.h"
+#include "designer/main_frame.h"
+#include "designer/options_sheet.h"
+#include "designer/property_commands.h"
+#include "designer/qt_text.h"
+#include "designer/vocara_view.h"
+#include "dialplan/asterisk_settings_form.h"
+#include "document/ivr_settings.h"
+#include "document/messages.h"
+#include "document/user_dialogs.h"
+
+#include <QScreen>
+#include <QStatusBar>
+
+namespace vocara {
+
+void CMainFrame::showOptions()
+{
+    if (!m_context.settings)
+        return;
+    OptionsSheet sheet(*m_context.settings, this);
+    if (runDialog(sheet) != QDialog::Accepted)
+        return;
+    if (sheet.saveFailed() && m_context.dialogs)
+        m_context.dialogs->warn(Msg::fillIn(
+            Msg::SettingsNotSaved, {m_context.settings->file().string(), sheet.saveError()}));
+    // New colours on the canvas, a new autosave period.
+    m_view->viewport()->update();
+    restartAutoSave();
+}
+
+ValidationWindow &CMainFrame::validationWindow()
+{
+    if (!m_validation) {
+        m_validation = new ValidationWindow(this);
+        connect(m_validation, &ValidationWindow::nodeChosen, this, [this](quint64 id) {
+            // The node of the line, selected and in view, its properties shown.
+            m_view->clearSelection();
+            m_view->selectNode(id);
+            m_view->scrollNodeIntoView(id);
+        });
+    }
+    return *m_validation;
+}
+
+void CMainFrame::runValidation()
+{
+    m_adapter.validate();
+    const CVocaraDoc &doc = m_adapter.doc();
+    const size_t count = doc.errorLines().size();
+    statusBar()->showMessage(count == 0
+                                 ? qt(Msg::NoErrors)
+                                 : qt(Msg::fillIn(Msg::ErrorsFound, {std::to_string(count)})));
+    ValidationWindow &window = validationWindow();
+    window.fill(doc.errorLines(), doc.errorNodes());
+    // At the lower right of the canvas.
+    const QWidget *canvas = m_view->viewport();
+    const QPoint corner = canvas->mapToGlobal(QPoint(canvas->width(), canvas->height()));
+    window.move(corner - QPoint(window.frameGeometry().width(), window.frameGeometry().height()));
+    window.show();
+    window.raise();
+}
+
+void CMainFrame::showHotKeys()
+{
+    HotKeysDialog dialog(this);
+    runDialog(dialog);
+}
+
+void CMainFrame::attachFiles()
+{
+    AttachFilesDialog dialog(m_adapter.doc().attachedFiles(), this);
+    if (runDialog(dialog) != QDialog::Accepted)
+        return;
+    const std::vector<std::string> files = dialog.files();
+    if (files != m_adapter.doc().attachedFiles())
+        m_adapter.undoStack()->push(
+            new AttachedFilesCommand(m_adapter, qt(Ui::AttachTitle), files));
+}
+
+void CMainFrame::asteriskSettings()
+{
+    if (!m_adapter.doc().isAsteriskMode()) {
+        if (m_context.dialogs)
+            m_context.dialogs->inform(Ui::MustBeAsteriskMode);
+        return;
+    }
+    const DialplanSettings settingsBefore = m_adapter.doc().dialplanSettings();
+    const VariableList variablesBefore = m_adapter.doc().variables();
+    // Opening fills empty paths with their defaults, in the flow too.
+    AsteriskSettingsForm form(m_adapter.mutableDoc());
+    AsteriskSettingsDialog dialog(form, this);
+    if (runDialog(dialog) != QDialog::Accepted || !form.okEnabled())
+        return;
+    form.accept();
+    m_adapter.undoStack()->push(new DialplanSettingsCommand(m_adapter, qt(Ui::AsteriskTitle),
+                                                            settingsBefore, variablesBefore));
+}
+
+} // namespace vocara
