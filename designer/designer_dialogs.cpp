@@ -219,4 +219,28 @@ void AsteriskSettingsDialog::accept()
     QDialog::accept();
 }
 
+AboutDialog::AboutDialog(const QString &title, const QString &html, QWidget *parent)
+    : QDialog(parent)
+{
+    setWindowTitle(title);
+    auto *layout = new QVBoxLayout(this);
+    auto *row = new QHBoxLayout;
+    auto *icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("aboutIcon"));
+    icon->setPixmap(windowIcon().pixmap(64, 64));
+    icon->setAlignment(Qt::AlignTop);
+    row->addWidget(icon);
+    m_text = new QLabel(html, this);
+    m_text->setTextFormat(Qt::RichText);
+    m_text->setWordWrap(true);
+    m_text->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    connect(m_text, &QLabel::linkActivated, this, &AboutDialog::guideRequested);
+    row->addWidget(m_text, 1);
+    layout->addLayout(row);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    layout->addWidget(buttons);
+    setMinimumWidth(380);
+}
+
 } // namespace vocara

@@ -107,4 +107,20 @@ private:
     std::vector<std::pair<std::string_view, QCheckBox *>> m_boxes;
 };
 
+// Help > About: the program's icon, name, version and a link to the user guide.
+class AboutDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    AboutDialog(const QString &title, const QString &html, QWidget *parent = nullptr);
+    QLabel *text() const { return m_text; }
+
+signals:
+    void guideRequested();
+
+private:
+    QLabel *m_text = nullptr;
+};
+
 } // namespace vocara

@@ -4,7 +4,9 @@
 #include "designer/variables_bar.h"
 
 #include "designer/canvas_export.h"
+#include "designer/designer_dialogs.h"
 #include "designer/designer_text.h"
+#include "designer/dialog_text.h"
 #include "designer/document_adapter.h"
 #include "designer/edit_commands.h"
 #include "designer/kind_icons.h"
@@ -404,10 +406,14 @@ void CMainFrame::openHelp()
 
 void CMainFrame::showAbout()
 {
-    QMessageBox::about(this, qt(Ui::About).remove(QLatin1Char('&')),
-                       QStringLiteral("<h3>%1 %2</h3><p>%3</p><p>Qt %4</p>")
-                           .arg(qt(Ui::AppName), qt(programVersion()), qt(Ui::AboutLine),
-                                QString::fromLatin1(qVersion())));
+    AboutDialog about(qt(Ui::About).remove(QLatin1Char('&')),
+                      QStringLiteral("<h3>%1 %2</h3><p>%3</p><p><a href=\"guide\">%4</a></p>"
+                                     "<p>Qt %5</p>")
+                          .arg(qt(Ui::AppName), qt(programVersion()), qt(Ui::AboutLine),
+                               qt(Ui::AboutGuide), QString::fromLatin1(qVersion())),
+                      this);
+    connect(&about, &AboutDialog::guideRequested, this, &CMainFrame::openHelp);
+    runDialog(about);
 }
 
 void CMainFrame::closeEvent(QCloseEvent *event)

@@ -115,6 +115,9 @@ public:
     void showHotKeys();
     void attachFiles();
     void asteriskSettings();
+    // For pictures of the program (the user guide, the README): shows a dialog by name
+    // (options, colors, validation, hotkeys, attach, asterisk, userinput) without waiting.
+    QWidget *openForPicture(const QString &name);
     // Printing: the dialogs around the printout of CanvasPrint.
     void filePrint();
     void filePrintPreview();

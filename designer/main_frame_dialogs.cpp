@@ -8,6 +8,7 @@
 #include "designer/options_sheet.h"
 #include "designer/property_commands.h"
 #include "designer/qt_text.h"
+#include "designer/user_input_dialog.h"
 #include "designer/vocara_view.h"
 #include "dialplan/asterisk_settings_form.h"
 #include "document/ivr_settings.h"
@@ -16,6 +17,7 @@
 
 #include <QScreen>
 #include <QStatusBar>
+#include <QTabWidget>
 
 namespace vocara {
 
@@ -100,6 +102,40 @@ void CMainFrame::asteriskSettings()
     form.accept();
     m_adapter.undoStack()->push(new DialplanSettingsCommand(m_adapter, qt(Ui::AsteriskTitle),
                                                             settingsBefore, variablesBefore));
+}
+
+} // namespace vocara
+
+namespace vocara {
+
+QWidget *CMainFrame::openForPicture(const QString &name)
+{
+    QDialog *dialog = nullptr;
+    if (name == QLatin1String("options") || name == QLatin1String("colors")) {
+        if (!m_context.settings)
+            return nullptr;
+        auto *sheet = new OptionsSheet(*m_context.settings, this);
+        sheet->pages()->setCurrentIndex(name == QLatin1String("colors") ? 1 : 0);
+        dialog = sheet;
+    } else if (name == QLatin1String("validation")) {
+        runValidation();
+        return m_validation;
+    } else if (name == QLatin1String("hotkeys")) {
+        dialog = new HotKeysDialog(this);
+    } else if (name == QLatin1String("attach")) {
+        dialog = new AttachFilesDialog(m_adapter.doc().attachedFiles(), this);
+    } else if (name == QLatin1String("asterisk") && m_adapter.doc().isAsteriskMode()) {
+        auto *form = new AsteriskSettingsForm(m_adapter.mutableDoc());
+        dialog = new AsteriskSettingsDialog(*form, this);
+        connect(dialog, &QObject::destroyed, this, [form] { delete form; });
+    } else if (name == QLatin1String("userinput")) {
+        dialog = new UserInputDialog(this);
+    } else {
+        return nullptr;
+    }
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+    return dialog;
 }
 
 } // namespace vocara

@@ -91,7 +91,16 @@ int CVocaraApp::run()
                                    QStringLiteral("Draw the flow into a picture (.png, .svg, "
                                                   ".pdf) and exit."),
                                    QStringLiteral("OUT"));
-    parser.addOptions({noSplash, screenshot, image});
+    const QCommandLineOption select(QStringLiteral("select"),
+                                    QStringLiteral("With --screenshot: select the node at "
+                                                   "ROW,COLUMN first."),
+                                    QStringLiteral("ROW,COLUMN"));
+    const QCommandLineOption dialog(
+        QStringLiteral("dialog"),
+        QStringLiteral("With --screenshot: grab a dialog instead of the main window (options, "
+                       "colors, validation, hotkeys, attach, asterisk, userinput)."),
+        QStringLiteral("NAME"));
+    parser.addOptions({noSplash, screenshot, image, select, dialog});
     parser.addPositionalArgument(
         QStringLiteral("file"), QStringLiteral("A flow (.qfl), script (.qsc) or dialplan (.conf)"));
     parser.process(arguments());
@@ -111,9 +120,24 @@ int CVocaraApp::run()
     if (grabbing) {
         m_frame->resize(1280, 800);
         m_frame->show();
+        if (parser.isSet(select)) {
+            const QStringList at = parser.value(select).split(QLatin1Char(','));
+            const Cell cell{at.value(0).toInt(), at.value(1).toInt()};
+            m_frame->view()->selectNode(m_adapter->doc().nodeAt(cell));
+        }
         processEvents();
+        QWidget *target = m_frame.get();
+        if (parser.isSet(dialog)) {
+            target = m_frame->openForPicture(parser.value(dialog));
+            if (!target) {
+                std::fprintf(stderr, "vocara: no dialog called %s here\n",
+                             parser.value(dialog).toLocal8Bit().constData());
+                return 2;
+            }
+            processEvents();
+        }
         const QString out = parser.value(screenshot);
-        if (!m_frame->grab().save(out)) {
+        if (!target->grab().save(out)) {
             std::fprintf(stderr, "vocara: cannot write %s\n", out.toLocal8Bit().constData());
             return 2;
         }

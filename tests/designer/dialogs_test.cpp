@@ -247,3 +247,20 @@ TEST_F(Dialogs, AsteriskSettingsNeedAnEditAndSetThePathVariables)
     frame->action("Asterisk")->trigger();
     EXPECT_EQ(dialogs.texts().back(), "Must be in asterisk mode");
 }
+
+TEST_F(Dialogs, AboutShowsTheIconAndLeadsToTheGuide)
+{
+    bool shown = false;
+    answerWith<AboutDialog>([&](AboutDialog &about) {
+        shown = true;
+        const auto *icon = about.findChild<QLabel *>(QStringLiteral("aboutIcon"));
+        ASSERT_NE(icon, nullptr);
+        EXPECT_FALSE(icon->pixmap().isNull());
+        EXPECT_TRUE(about.text()->text().contains(QStringLiteral("Read the user guide")));
+        // The link opens the guide; this install folder has none, and says so.
+        emit about.text()->linkActivated(QStringLiteral("guide"));
+    });
+    frame->action("&About Vocara...")->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(dialogs.texts().back(), "The specified file was not found.");
+}
