@@ -111,7 +111,9 @@ AttachFilesDialog::AttachFilesDialog(std::vector<std::string> files, QWidget *pa
     });
     connect(m_remove, &QPushButton::clicked, this, [this] { delete m_list->currentItem(); });
     // Remove needs a chosen line.
-    auto follow = [this] { m_remove->setEnabled(m_list->currentItem() != nullptr); };
+    auto follow = [this] {
+        m_remove->setEnabled(m_list->currentItem() != nullptr);
+    };
     connect(m_list, &QListWidget::currentItemChanged, this, follow);
     follow();
     connect(m_save, &QPushButton::clicked, this, &QDialog::accept);

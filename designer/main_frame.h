@@ -24,6 +24,7 @@ namespace vocara {
 
 class CVocaraView;
 class DocumentAdapter;
+class CIVRSimulatorDlg;
 class PropertiesBar;
 class ValidationWindow;
 class VariablesBar;
@@ -38,6 +39,8 @@ struct FrameContext
     Registry *registry = nullptr;
     UserDialogs *dialogs = nullptr;
     QString installFolder;
+    // How fast simulated time runs (tests: faster).
+    double simulatorTimeScale = 1.0;
     // Where the property grid's plugin is looked for; empty: the usual places.
     QStringList propertyGridPlugins;
 };
@@ -115,6 +118,11 @@ public:
     void showHotKeys();
     void attachFiles();
     void asteriskSettings();
+    // Simulator Start: the flow saved (or its changes, if the user wants), the simulator marked
+    // running and its window shown. Settings > Simulator: the simulator's settings.
+    void startSimulation();
+    void simulatorSettings();
+    CIVRSimulatorDlg *simulatorWindow() const { return m_simulator; }
     // For pictures of the program (the user guide, the README): shows a dialog by name
     // (options, colors, validation, hotkeys, attach, asterisk, userinput) without waiting.
     QWidget *openForPicture(const QString &name);
@@ -160,6 +168,7 @@ private:
     PropertiesBar *m_propertiesBar = nullptr;
     VariablesBar *m_variablesBar = nullptr;
     ValidationWindow *m_validation = nullptr;
+    CIVRSimulatorDlg *m_simulator = nullptr;
     QActionGroup *m_tools = nullptr;
     std::map<int, QAction *> m_toolActions; // by tool code
     QMenu *m_fileMenu = nullptr;

@@ -105,7 +105,8 @@ void CMainFrame::createMenus()
     QAction *saveAs = addCommand(m_fileMenu, Ui::SaveAs, {}, Ui::SaveAsPrompt);
     connect(saveAs, &QAction::triggered, this, &CMainFrame::fileSaveAs);
     m_fileMenu->addSeparator();
-    QAction *simulate = later(addCommand(m_fileMenu, Ui::SimulatorStart));
+    QAction *simulate = addCommand(m_fileMenu, Ui::SimulatorStart);
+    connect(simulate, &QAction::triggered, this, &CMainFrame::startSimulation);
     simulate->setIcon(themedIcon("media-playback-start", QStringLiteral(":/icons/simulate.svg")));
     later(addCommand(m_fileMenu, Ui::Export));
     later(addCommand(m_fileMenu, Ui::Import));
@@ -223,7 +224,8 @@ void CMainFrame::createMenus()
     });
 
     QMenu *settings = bar->addMenu(qt(Ui::SettingsMenu));
-    later(addCommand(settings, Ui::SettingsSimulator));
+    QAction *simulatorSettings = addCommand(settings, Ui::SettingsSimulator);
+    connect(simulatorSettings, &QAction::triggered, this, &CMainFrame::simulatorSettings);
     QAction *asterisk = addCommand(settings, Ui::SettingsAsterisk, {}, Ui::AsteriskPrompt);
     connect(asterisk, &QAction::triggered, this, &CMainFrame::asteriskSettings);
     QAction *customize = addCommand(settings, Ui::SettingsCustomize);

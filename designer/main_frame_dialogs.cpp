@@ -8,12 +8,16 @@
 #include "designer/options_sheet.h"
 #include "designer/property_commands.h"
 #include "designer/qt_text.h"
+#include "designer/simulator_settings_dialog.h"
+#include "designer/simulator_text.h"
+#include "designer/simulator_window.h"
 #include "designer/user_input_dialog.h"
 #include "designer/vocara_view.h"
 #include "dialplan/asterisk_settings_form.h"
 #include "document/ivr_settings.h"
 #include "document/messages.h"
 #include "document/user_dialogs.h"
+#include "platform/folders.h"
 
 #include <QScreen>
 #include <QStatusBar>
@@ -136,6 +140,64 @@ QWidget *CMainFrame::openForPicture(const QString &name)
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
     return dialog;
+}
+
+} // namespace vocara
+
+namespace vocara {
+
+void CMainFrame::startSimulation()
+{
+    if (m_simulator && m_adapter.doc().isSimulatorRunning()) {
+        m_simulator->show();
+        m_simulator->raise();
+        return;
+    }
+    const CVocaraDoc &doc = m_adapter.doc();
+    if (doc.path().empty()) {
+        if (m_context.dialogs)
+            m_context.dialogs->inform(Ui::FileMustBeSaved);
+        if (!fileSaveAs())
+            return;
+    } else if (doc.isModified() && m_context.dialogs &&
+               m_context.dialogs->ask(Ui::FileChangedSave, Question::YesNo) == Answer::Yes) {
+        fileSave();
+    }
+    if (!m_context.registry)
+        return;
+    m_adapter.setSimulatorRunning(true);
+    SimulatorServices services;
+    services.registry = m_context.registry;
+    services.dialogs = m_context.dialogs;
+    services.installFolder = utf8(m_context.installFolder);
+    services.userFolder = userFolder();
+    services.timeScale = m_context.simulatorTimeScale;
+    m_simulator = new CIVRSimulatorDlg(m_adapter, *m_view, services, this);
+    connect(m_simulator, &CIVRSimulatorDlg::closed, this, [this] {
+        // The window itself was closed: the call is over and the flow can be edited again.
+        m_simulator->deleteLater();
+        m_simulator = nullptr;
+        m_adapter.setSimulatorRunning(false);
+        m_view->clearSimulatorPath();
+        updateCommands();
+    });
+    m_simulator->show();
+    updateCommands();
+}
+
+void CMainFrame::simulatorSettings()
+{
+    if (m_simulator) {
+        m_simulator->showSettings();
+        return;
+    }
+    if (!m_context.registry || !m_context.dialogs)
+        return;
+    SimulatorSettings settings;
+    if (!settings.load(*m_context.registry))
+        m_context.dialogs->error(Msg::SettingsNotLoaded);
+    SimulatorSettingsDialog dialog(settings, *m_context.registry, *m_context.dialogs, this);
+    runDialog(dialog);
 }
 
 } // namespace vocara

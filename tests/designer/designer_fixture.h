@@ -56,6 +56,9 @@ protected:
         context.dialogs = &dialogs;
         context.installFolder = QString::fromStdString(temp.path().string());
         context.propertyGridPlugins = plugins;
+        context.simulatorTimeScale = timeScale;
+        if (!installFolder.isEmpty())
+            context.installFolder = installFolder;
         frame = std::make_unique<CMainFrame>(*adapter, context);
         // A right-click menu would wait for a click that never comes.
         frame->setMenuRunner([](QMenu &) {});
@@ -91,6 +94,9 @@ protected:
     TempFolder temp;
     // The property grid's plugin as this build made it.
     QStringList plugins{QStringLiteral(FIELDORA_PLUGIN_FILE)};
+    // The simulator's time scale and install folder (tones, sample prompts), when a test wants.
+    double timeScale = 1.0;
+    QString installFolder;
     RecordingDialogs dialogs{Answer::No};
     Registry registry;
     std::unique_ptr<IvrSettings> settings;
