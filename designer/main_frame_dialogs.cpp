@@ -134,6 +134,9 @@ QWidget *CMainFrame::openForPicture(const QString &name)
         connect(dialog, &QObject::destroyed, this, [form] { delete form; });
     } else if (name == QLatin1String("userinput")) {
         dialog = new UserInputDialog(this);
+    } else if (name == QLatin1String("simulator")) {
+        startSimulation();
+        return m_simulator;
     } else {
         return nullptr;
     }

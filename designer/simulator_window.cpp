@@ -76,8 +76,13 @@ CIVRSimulatorDlg::CIVRSimulatorDlg(DocumentAdapter &adapter, CVocaraView &view,
     m_start = toolButton(phone, style()->standardIcon(QStyle::SP_MediaPlay), QString(),
                          Ui::StartSimulation);
     m_stop = toolButton(phone, style()->standardIcon(QStyle::SP_MediaStop), QString(), Ui::HangUp);
-    m_start->setStyleSheet(QStringLiteral("QPushButton { background: #2e9d4a; }"));
-    m_stop->setStyleSheet(QStringLiteral("QPushButton { background: #c8372d; }"));
+    // Green to call, red to hang up, as on a telephone; greyed while not available.
+    const QString callButton = QStringLiteral(
+        "QPushButton { background: %1; border: 1px solid %2; border-radius: 8px; }"
+        "QPushButton:pressed { background: %2; }"
+        "QPushButton:disabled { background: palette(button); border-color: palette(mid); }");
+    m_start->setStyleSheet(callButton.arg(QStringLiteral("#3fae5a"), QStringLiteral("#2a7d40")));
+    m_stop->setStyleSheet(callButton.arg(QStringLiteral("#d9493e"), QStringLiteral("#9e2c24")));
     calls->addWidget(m_start);
     calls->addWidget(m_stop);
     phoneLayout->addLayout(calls);

@@ -98,7 +98,7 @@ int CVocaraApp::run()
     const QCommandLineOption dialog(
         QStringLiteral("dialog"),
         QStringLiteral("With --screenshot: grab a dialog instead of the main window (options, "
-                       "colors, validation, hotkeys, attach, asterisk, userinput)."),
+                       "colors, validation, hotkeys, attach, asterisk, userinput, simulator)."),
         QStringLiteral("NAME"));
     parser.addOptions({noSplash, screenshot, image, select, dialog});
     parser.addPositionalArgument(

@@ -5,13 +5,16 @@
 #include "simulator/civr_handler_thread.h"
 #include "simulator/simulator_session.h"
 #include "tests/designer/designer_fixture.h"
+#include "tests/support/pulse_daemon.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTreeWidget>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 
 using namespace vocara;
@@ -215,4 +218,49 @@ TEST_F(Simulator, TheTreeToggleNarrowsAndWidensTheWindow)
     EXPECT_EQ(window().treeButton()->text(), "<<");
     EXPECT_TRUE(window().tree()->isVisible());
     EXPECT_EQ(window().treeButton()->toolTip(), "Show/Hide Tracing Tree");
+}
+
+TEST_F(Simulator, PromptsAndKeyTonesPlayThroughPulseAudio)
+{
+    test::PulseDaemon daemon;
+    ASSERT_TRUE(daemon.ready()) << daemon.error();
+    ::setenv("VOCARA_AUDIO", "pulse", 1);
+    frame.reset();
+    timeScale = 1.0;
+    makeFrame();
+    ASSERT_TRUE(frame->fileOpen(QString::fromStdString((temp / "flows/menu.qfl").string())));
+    // What reaches the sink is recorded from its monitor.
+    QProcess listener;
+    listener.setStandardOutputFile(QString::fromStdString((temp / "heard.raw").string()));
+    listener.start(QStringLiteral("parec"),
+                   {QStringLiteral("-d"), QString::fromLatin1(test::PulseDaemon::Monitor),
+                    QStringLiteral("--raw"), QStringLiteral("--rate=8000"),
+                    QStringLiteral("--channels=1"), QStringLiteral("--format=s16le")});
+    ASSERT_TRUE(listener.waitForStarted());
+    frame->action("Simulator Start")->trigger();
+    const auto started = std::chrono::steady_clock::now();
+    window().start();
+    // The menu waits for a key while its own prompt still plays.
+    ASSERT_TRUE(until([&] {
+        return window().session().worker().handler().waitingNode() != nullptr &&
+               window().session().worker().isIdle();
+    }));
+    // The synchronous welcome held the flow for as long as it speaks.
+    EXPECT_GT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(700));
+    const auto pressed = std::chrono::steady_clock::now();
+    window().pressKey("3"); // cuts the menu prompt: the operator, a transfer, the end
+    // The key's tone played (synchronously, on this thread) before the key went on.
+    EXPECT_GE(std::chrono::steady_clock::now() - pressed, std::chrono::milliseconds(140));
+    ASSERT_TRUE(ended());
+    listener.terminate();
+    ASSERT_TRUE(listener.waitForFinished());
+    const std::string heard = readText(temp / "heard.raw");
+    int loudest = 0;
+    for (size_t i = 0; i + 1 < heard.size(); i += 2) {
+        const int sample = static_cast<std::int16_t>(
+            static_cast<unsigned char>(heard[i]) | (static_cast<unsigned char>(heard[i + 1]) << 8));
+        loudest = std::max(loudest, std::abs(sample));
+    }
+    EXPECT_GT(loudest, 1000) << heard.size() << " bytes heard";
+    ::setenv("VOCARA_AUDIO", "null", 1);
 }
