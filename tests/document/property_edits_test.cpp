@@ -107,7 +107,8 @@ TEST_F(Properties, RowsComeInTheirCategoriesWithTheirFirstValues)
     const NodeId wave = doc.addNode({1, 0}, Kind::PlayWave);
     EXPECT_EQ(row(rowsFor(doc, wave), "File Path").initial.text, "Click to Open");
     const NodeId compare = doc.addNode({1, 3}, Kind::Compare);
-    const Row &operation = row(rowsFor(doc, compare), "Operation");
+    const std::vector<Row> compareRows = rowsFor(doc, compare);
+    const Row &operation = row(compareRows, "Operation");
     EXPECT_EQ(operation.initial.choices,
               (std::vector<std::string>{">", ">=", "<", "<=", "=", "<>"}));
     EXPECT_FALSE(operation.set);
