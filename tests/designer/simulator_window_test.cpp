@@ -3,6 +3,7 @@
 #include "designer/simulator_window.h"
 #include "simulator/civr_handler.h"
 #include "simulator/civr_handler_thread.h"
+#include "simulator/play_wave_thread.h"
 #include "simulator/simulator_session.h"
 #include "tests/designer/designer_fixture.h"
 #include "tests/support/pulse_daemon.h"
@@ -263,4 +264,34 @@ TEST_F(Simulator, PromptsAndKeyTonesPlayThroughPulseAudio)
     }
     EXPECT_GT(loudest, 1000) << heard.size() << " bytes heard";
     ::setenv("VOCARA_AUDIO", "null", 1);
+}
+
+TEST_F(Simulator, KeysFollowTheRulesOfThePlayingPrompt)
+{
+    frame.reset();
+    timeScale = 1.0; // the prompts play for as long as they speak
+    makeFrame();
+    ASSERT_TRUE(frame->fileOpen(QString::fromStdString((temp / "flows/menu.qfl").string())));
+    frame->action("Simulator Start")->trigger();
+    window().start();
+    auto waves = [&]() -> CPlayWaveThread & {
+        return window().session().worker().handler().waves();
+    };
+    // # while the synchronous welcome plays: nothing.
+    ASSERT_TRUE(until([&] { return waves().IsPlaying(); }));
+    window().pressKey("#");
+    EXPECT_EQ(window().dialled(), "");
+    // The menu's own prompt plays while it waits: 7 is not an allowed key and is dropped;
+    // 1 cuts the prompt short and is delivered.
+    ASSERT_TRUE(until([&] {
+        return window().session().worker().handler().waitingNode() != nullptr &&
+               waves().IsPlaying();
+    }));
+    window().pressKey("7");
+    EXPECT_EQ(window().dialled(), "");
+    EXPECT_TRUE(waves().IsPlaying());
+    window().pressKey("1");
+    EXPECT_EQ(window().dialled(), "1");
+    ASSERT_TRUE(ended());
+    EXPECT_EQ(variable("choice"), "1");
 }
