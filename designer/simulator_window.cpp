@@ -222,6 +222,7 @@ void CIVRSimulatorDlg::start()
 void CIVRSimulatorDlg::stop()
 {
     m_session->stop();
+    m_view.clearSimulatorPath();
     setRunning(false);
 }
 

@@ -295,3 +295,27 @@ TEST_F(Simulator, KeysFollowTheRulesOfThePlayingPrompt)
     ASSERT_TRUE(ended());
     EXPECT_EQ(variable("choice"), "1");
 }
+
+TEST_F(Simulator, ADialplansFlowRunsFromAPrivateCopy)
+{
+    // The sample menu as a dialplan beside its prompts.
+    adapter->mutableDoc().setMode(DocumentMode::Asterisk);
+    dialogs.setFallback(Answer::Yes); // saved even with the dialplan's own errors
+    const std::filesystem::path conf = temp / "flows/menu.conf";
+    ASSERT_TRUE(adapter->mutableDoc().save((temp / "flows/menu.qfl").string()));
+    ASSERT_TRUE(std::filesystem::exists(conf));
+    ASSERT_TRUE(frame->fileOpen(QString::fromStdString(conf.string())));
+    const auto before = std::distance(std::filesystem::directory_iterator(temp / "flows"),
+                                      std::filesystem::directory_iterator());
+    frame->action("Simulator Start")->trigger();
+    window().start();
+    ASSERT_TRUE(waitingForKeys());
+    EXPECT_GT(window().tree()->topLevelItemCount(), 0);
+    // Nothing was written beside the user's files.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp / "flows"),
+                            std::filesystem::directory_iterator()),
+              before);
+    QTest::mouseClick(window().stopButton(), Qt::LeftButton);
+    ASSERT_TRUE(ended());
+    EXPECT_TRUE(view().simulatorPath().empty()); // Stop clears the way shown
+}
