@@ -124,7 +124,8 @@ public:
     void simulatorSettings();
     CIVRSimulatorDlg *simulatorWindow() const { return m_simulator; }
     // For pictures of the program (the user guide, the README): shows a dialog by name
-    // (options, colors, validation, hotkeys, attach, asterisk, userinput, simulator) without waiting.
+    // (options, colors, validation, hotkeys, attach, asterisk, userinput, simulator) without
+    // waiting.
     QWidget *openForPicture(const QString &name);
     // Printing: the dialogs around the printout of CanvasPrint.
     void filePrint();
