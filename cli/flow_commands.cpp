@@ -129,9 +129,9 @@ int runExport(std::span<const std::string> args, std::ostream &, std::ostream &e
     CVocaraDoc doc(dialogs);
     AsteriskExporter exporter;
     doc.setExporter(&exporter);
-    if (!doc.open(input))
+    // Read with the dialplan's layout: every property the file holds reaches the export.
+    if (!doc.open(input, DocumentMode::Asterisk))
         return ExitCannotRun;
-    doc.setMode(DocumentMode::Asterisk);
     doc.validateFlow(false);
     for (const std::string &line : doc.errorLines())
         err << line << '\n';

@@ -68,6 +68,11 @@ bool CVocaraDoc::readFlowText(const std::string &path, std::string &text)
 
 bool CVocaraDoc::open(const std::string &path)
 {
+    return open(path, modeForPath(path));
+}
+
+bool CVocaraDoc::open(const std::string &path, DocumentMode layout)
+{
     if (refuseWhileSimulating())
         return false;
     // Everything that can fail comes before the current flow is touched.
@@ -91,7 +96,7 @@ bool CVocaraDoc::open(const std::string &path)
         }
     }
 
-    setMode(modeForPath(path));
+    setMode(layout);
     resetContent();
     m_image = std::move(image);
     m_path = path;

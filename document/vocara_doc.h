@@ -94,6 +94,9 @@ public:
 
     // Files. Open and save say what went wrong through the dialogs.
     bool open(const std::string &path);
+    // Opens a file with another mode's property layout: a flow file read as a dialplan's flow
+    // keeps the properties only that layout names (the export of a .qfl needs them all).
+    bool open(const std::string &path, DocumentMode layout);
     // Writes the flow (validating first) to `path`, or in asterisk mode the dialplan next to
     // it. An autosave leaves the document's own path and modified flag alone.
     bool save(const std::string &path, bool isAutosave = false);

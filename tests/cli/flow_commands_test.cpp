@@ -143,6 +143,27 @@ TEST_F(FlowCommands, ExportWritesADialplanThatExtractsAndExportsAgain)
               std::string::npos);
 }
 
+TEST_F(FlowCommands, ExportKeepsThePropertiesOnlyDialplansName)
+{
+    // A flow file with a menu prompt and a transfer context, which plain flows do not show.
+    writeText(temp / "menu.qfl",
+              R"(<?xml standalone="no" ?><QenIvr><Start version="3">)"
+              R"(<UserInput timeOut="5" retVar="$choice$" dtmf="1" numKeys="1" allowed="1" )"
+              R"(delimitter="#" asr="0" file="" confidence="" wavefile="Waves/menu.wav" )"
+              R"(Tooltip="" name="Menu" X="1" Y="0"><BranchIf value="1" name="One" X="2" Y="0">)"
+              R"(<Transfer context="operators" num="100" Tooltip="" name="Operator" X="3" Y="0"/>)"
+              R"(</BranchIf></UserInput></Start></QenIvr>)");
+    EXPECT_EQ(run(runExport, {file("menu.qfl")}).exitCode, ExitOk);
+    const std::string dialplan = readText(temp / "menu.conf");
+    EXPECT_NE(dialplan.find("Background(Waves/menu|m|context-Menu)"), std::string::npos);
+    EXPECT_NE(dialplan.find("operators"), std::string::npos);
+    // And the flow it carries keeps them too.
+    EXPECT_EQ(run(runExtract, {file("menu.conf"), "-o", file("back.qfl")}).exitCode, ExitOk);
+    const std::string back = readText(temp / "back.qfl");
+    EXPECT_NE(back.find(R"(wavefile="Waves/menu.wav")"), std::string::npos);
+    EXPECT_NE(back.find(R"(context="operators")"), std::string::npos);
+}
+
 TEST_F(FlowCommands, SimulateRunsALongFlowAndPrintsItsTraceAndVariables)
 {
     // Three hundred nodes: a chain of increments, then a check and a goodbye.
