@@ -63,7 +63,18 @@ std::string AsteriskConfig::value(const NodeData &node, std::string_view key) co
     const int index = m_doc.catalogue().propertyIndex(node.kind, key);
     if (index < 0 || index >= static_cast<int>(node.values.size()))
         return " ";
-    return oneLine(node.values[static_cast<size_t>(index)]);
+    const std::string &typed = node.values[static_cast<size_t>(index)];
+    // On one line, a ";" escaped so that it does not comment out the rest of the line, and
+    // nothing at all when a bracket is left open (validation says so).
+    if (!bracketsBalanced(typed))
+        return {};
+    std::string line;
+    for (char c : oneLine(typed)) {
+        if (c == ';')
+            line += '\\';
+        line += c;
+    }
+    return line;
 }
 
 std::string AsteriskConfig::converted(const NodeData &node, std::string_view key) const
@@ -90,7 +101,7 @@ std::string AsteriskConfig::label(NodeId id) const
     const NodeData *node = m_doc.node(id);
     if (!node)
         return {};
-    return oneLine(removeChars(node->name, "()"));
+    return oneLine(removeChars(node->name, "();"));
 }
 
 NodeId AsteriskConfig::firstChild(NodeId id) const

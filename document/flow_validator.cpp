@@ -271,9 +271,14 @@ void validateNode(const CVocaraDoc &doc, const NodeData &node, ValidationReport 
     const int count =
         std::min(doc.catalogue().propertyCount(node.kind), static_cast<int>(node.values.size()));
     for (int index = 0; index < count; ++index) {
-        const std::string_view message = checkProperty(doc, node, index);
+        const PropertyDescriptor *property = doc.catalogue().property(node.kind, index);
+        std::string_view message = checkProperty(doc, node, index);
+        // A value with an unclosed bracket would break its dialplan line; it is not written.
+        if (message.empty() && doc.isAsteriskMode() && property->key != TooltipKey &&
+            !bracketsBalanced(node.values[static_cast<size_t>(index)]))
+            message = Msg::UnbalancedBrackets;
         if (!message.empty())
-            add(node.name, doc.catalogue().property(node.kind, index)->label, message);
+            add(node.name, property->label, message);
     }
 
     if (node.id != doc.startNode() && node.parents.empty())

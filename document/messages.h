@@ -104,6 +104,9 @@ inline constexpr std::string_view NoReturnVariable =
     "Invalid Parameter(This Field Must contain variable to return in it)";
 inline constexpr std::string_view MustCheckFile = "Must Be Check File";
 inline constexpr std::string_view MustCheckMessage = "Must Be Check Message";
+// A dialplan line cannot carry a value whose brackets do not pair up.
+inline constexpr std::string_view UnbalancedBrackets =
+    "Invalid Value (Brackets must be closed in a dialplan)";
 
 // Archives.
 inline constexpr std::string_view OrphansRefuseExport = "Can't Export this File, Orphans exist";

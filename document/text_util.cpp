@@ -72,4 +72,16 @@ std::string oneLine(std::string text)
     return text;
 }
 
+bool bracketsBalanced(std::string_view text)
+{
+    long depth = 0;
+    for (char c : text) {
+        if (c == '(')
+            ++depth;
+        else if (c == ')' && --depth < 0)
+            return false;
+    }
+    return depth == 0;
+}
+
 } // namespace vocara

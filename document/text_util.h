@@ -18,5 +18,7 @@ std::string removeChars(std::string text, std::string_view chars);
 std::string replaceAll(std::string text, std::string_view from, std::string_view to);
 // Line breaks become blanks, so that a value cannot start a new line of a text file.
 std::string oneLine(std::string text);
+// Every ")" closes an earlier "(" and every "(" is closed.
+bool bracketsBalanced(std::string_view text);
 
 } // namespace vocara

@@ -245,3 +245,26 @@ TEST_F(DialplanLines, TooltipsAndLineBreaksInValues)
                      "exten => s,n(W),Playback(var/lib/asterisk/sounds/a)"}));
     EXPECT_NE(text.find("\r\n\r\n;$$$$$$$greets"), std::string::npos);
 }
+
+TEST_F(DialplanLines, TypedValuesCannotBreakTheirLines)
+{
+    // A ";" would comment out the rest of the line: it is escaped (and taken out of labels);
+    // a value with an open bracket is not written, and validation names it.
+    const NodeId set = place(doc.startNode(), Kind::SetVar, {1, 0}, "Set;it",
+                             {{"var", "$note$"}, {"value", "a;b"}});
+    const NodeId broken =
+        place(set, Kind::SetVar, {2, 0}, "Broken", {{"var", "$x$"}, {"value", "f(1"}});
+    place(broken, Kind::Hang, {3, 0}, "Bye");
+    const std::string text = exported();
+    const Lines lines = section(text, "[context-MainMenu]");
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "exten => s,1(Setit),Set(note=a\\;b)");
+    EXPECT_EQ(lines[1].find("f(1"), std::string::npos);
+    doc.validateFlow(false);
+    const std::vector<std::string> &errors = doc.errorLines();
+    EXPECT_NE(std::find(errors.begin(), errors.end(),
+                        "Broken @Value:Invalid Value (Brackets must be closed in a dialplan)"),
+              errors.end());
+    EXPECT_TRUE(bracketsBalanced("f(g(1), 2)"));
+    EXPECT_FALSE(bracketsBalanced(")("));
+}
