@@ -88,7 +88,7 @@ int runExtract(std::span<const std::string> args, std::ostream &, std::ostream &
         err << "vocara-cli extract: " << input << ": " << why << '\n';
         return ExitCannotRun;
     }
-    const std::optional<std::string_view> flow = extractFlowText(*text);
+    const std::optional<std::string> flow = extractFlowText(*text);
     if (!flow) {
         err << Msg::NoQflStructure << '\n';
         return ExitCannotRun;

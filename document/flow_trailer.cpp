@@ -8,12 +8,25 @@
 
 namespace vocara {
 
-std::optional<std::string_view> extractFlowText(std::string_view fileText)
+std::optional<std::string> extractFlowText(std::string_view fileText)
 {
     const size_t marker = fileText.find(TrailerMarker);
     if (marker == std::string_view::npos)
         return std::nullopt;
-    return fileText.substr(marker + TrailerMarker.size());
+    const std::string_view flow = fileText.substr(marker + TrailerMarker.size());
+    const bool commented =
+        marker > 0 && fileText[marker - 1] == ';' && (marker == 1 || fileText[marker - 2] == '\n');
+    if (!commented)
+        return std::string(flow);
+    std::string text;
+    text.reserve(flow.size());
+    bool lineStart = false; // the marker's own line goes on to its end
+    for (char c : flow) {
+        if (!(lineStart && c == ';'))
+            text += c;
+        lineStart = c == '\n';
+    }
+    return text;
 }
 
 bool isFlowText(std::string_view text)
@@ -31,7 +44,7 @@ bool ExtractFlow(const std::filesystem::path &source, const std::filesystem::pat
     const std::optional<std::string> text = readWholeFile(source);
     if (!text)
         return false;
-    const std::optional<std::string_view> flow = extractFlowText(*text);
+    const std::optional<std::string> flow = extractFlowText(*text);
     return flow && writeFileAtomically(target, *flow);
 }
 

@@ -11,7 +11,9 @@ namespace vocara {
 inline constexpr std::string_view TrailerMarker = "[Qfl Structure]";
 
 // The flow text of a dialplan file: everything after the first marker; nothing without one.
-std::optional<std::string_view> extractFlowText(std::string_view fileText);
+// When the marker line is itself a comment (";[Qfl Structure]"), every line after it is one
+// too, so that Asterisk reads none of the flow: each line's first ";" is taken off.
+std::optional<std::string> extractFlowText(std::string_view fileText);
 
 // True when `text` is a flow as the flow reader takes it: well-formed, with the flow's root
 // element and its start element.

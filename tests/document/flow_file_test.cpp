@@ -397,6 +397,19 @@ TEST_F(FlowFile, DialplanFilesOpenFromTheirFirstMarker)
         load("edited.conf", "[main]\r\nexten => s,1,Hangup()\r\n[Qfl Structure] \r\n\r\n" + flow);
     EXPECT_EQ(edited->nodeCount(), 2u);
     EXPECT_EQ(extractFlowText("ab[Qfl Structure]cd[Qfl Structure]ef"), "cd[Qfl Structure]ef");
+
+    // A trailer that is all comments to Asterisk: each line's first ";" comes off.
+    std::string commented = "\r\n" + flow + "\r\n";
+    for (size_t at = commented.find('\n'); at != std::string::npos;
+         at = commented.find('\n', at + 2))
+        commented.insert(at + 1, ";");
+    auto quiet =
+        load("quiet.conf", "[main]\r\nexten => s,1,Hangup()\r\n;[Qfl Structure]" + commented);
+    EXPECT_EQ(quiet->nodeCount(), 2u);
+    EXPECT_EQ(extractFlowText(";[Qfl Structure]\n;<a>\n;;b\nc"), "\n<a>\n;b\nc");
+    // Only a marker that starts its line as a comment means that; elsewhere lines keep their ";".
+    EXPECT_EQ(extractFlowText("x;[Qfl Structure]\n;<a>"), "\n;<a>");
+    EXPECT_EQ(extractFlowText("[Qfl Structure]\n;<a>"), "\n;<a>");
     EXPECT_FALSE(extractFlowText("no marker").has_value());
     EXPECT_TRUE(ExtractFlow(temp / "edited.conf", temp / "out.qfl"));
     EXPECT_EQ(readText(temp / "out.qfl"), " \r\n\r\n" + flow);
