@@ -63,6 +63,9 @@ x_session_designer() {
     x_session_until "no window titled $title" \
         bash -c "xwininfo -root -tree | grep -qF '\"$title\"' || ! kill -0 $x_session_pid"
     kill -0 "$x_session_pid" || { echo "$name ended early" >&2; cat "$work/$name.log" >&2; exit 1; }
+    # Named before it is mapped: wait until it can be seen.
+    x_session_until "the window of $name was never shown" \
+        bash -c "[[ -n \$(xdotool search --onlyvisible --pid $x_session_pid 2>/dev/null) ]]"
     x_session_window=$(xdotool search --onlyvisible --pid "$x_session_pid" | head -1)
 }
 
