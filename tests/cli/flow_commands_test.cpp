@@ -223,6 +223,34 @@ TEST_F(FlowCommands, TheSampleMenuValidatesAndWalksThroughACall)
     EXPECT_NE(silent.out.find("PlayWave Waves/goodbye.wav Type= sync\nHang\n"), std::string::npos);
 }
 
+TEST_F(FlowCommands, TheDialplanSampleValidatesExportsAgainAndWalksItsMenu)
+{
+    // A menu with prompts, a PIN looked up through the server's script, an operator, tracking.
+    const std::string sample = std::string(std::getenv("VOCARA_TEST_SOURCE_DIR")) +
+                               "/assets/Samples/Flows/pin-menu.conf";
+    const Result validation = run(runValidate, {sample});
+    EXPECT_EQ(validation.exitCode, ExitOk);
+    EXPECT_EQ(validation.out, "No Errors!\n");
+    EXPECT_EQ(validation.err, "");
+    // Its flow exports to the dialplan it carries (the file's own comments aside).
+    std::filesystem::copy_file(sample, temp / "pin-menu.conf");
+    ASSERT_EQ(run(runExport, {file("pin-menu.conf"), "-o", file("again.conf")}).exitCode, ExitOk);
+    auto lines = [](const std::string &text) {
+        const size_t from = text.find(";;;;");
+        return text.substr(from, text.find("File Information") - from);
+    };
+    const std::string shipped = readText(sample);
+    EXPECT_EQ(lines(readText(temp / "again.conf")), lines(shipped));
+    EXPECT_NE(shipped.find("AGI,QENStar|DB"), std::string::npos);
+    EXPECT_NE(shipped.find("UserEvent(DTMF|Key: 1)"), std::string::npos);
+    EXPECT_NE(shipped.find("Goto(operators,100,1)"), std::string::npos);
+    // Key 2 says goodbye; no key at all times out to the same.
+    const Result call = run(runSimulate, {sample, "--time-scale", "0", "--caller", "2"});
+    EXPECT_EQ(call.exitCode, ExitOk);
+    EXPECT_NE(call.out.find("PlayWave Waves/goodbye.wav Type= sync\nHang\n"), std::string::npos);
+    EXPECT_NE(call.out.find("\nchoice=2\n"), std::string::npos);
+}
+
 TEST_F(FlowCommands, SimulatedCallersRecordAndPlayWithoutASoundServer)
 {
     ::setenv("VOCARA_AUDIO", "null", 1);
