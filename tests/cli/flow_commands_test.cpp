@@ -226,8 +226,8 @@ TEST_F(FlowCommands, TheSampleMenuValidatesAndWalksThroughACall)
 TEST_F(FlowCommands, TheDialplanSampleValidatesExportsAgainAndWalksItsMenu)
 {
     // A menu with prompts, a PIN looked up through the server's script, an operator, tracking.
-    const std::string sample = std::string(std::getenv("VOCARA_TEST_SOURCE_DIR")) +
-                               "/assets/Samples/Flows/pin-menu.conf";
+    const std::string sample =
+        std::string(std::getenv("VOCARA_TEST_SOURCE_DIR")) + "/assets/Samples/Flows/pin-menu.conf";
     const Result validation = run(runValidate, {sample});
     EXPECT_EQ(validation.exitCode, ExitOk);
     EXPECT_EQ(validation.out, "No Errors!\n");
