@@ -63,7 +63,6 @@ inline constexpr std::string_view About = "&About Vocara...";
 inline constexpr std::string_view PropertiesBar = "Properties";
 inline constexpr std::string_view VariableBar = "Variable";
 inline constexpr std::string_view PropertiesPlaceholder = "Select a node to see its properties";
-inline constexpr std::string_view VariablePlaceholder = "The flow's variables are listed here";
 // When the property grid's plugin is missing or broken; the reason follows.
 inline constexpr std::string_view PropertyGridMissing =
     "The property grid could not be loaded, so properties cannot be edited here: %s";

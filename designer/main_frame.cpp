@@ -25,9 +25,7 @@
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPrinter>
 #include <QStatusBar>
 #include <QToolBar>

@@ -2,6 +2,7 @@
 
 #include "designer/qt_text.h"
 #include "designer/simulator_text.h"
+#include "document/messages.h"
 #include "document/user_dialogs.h"
 #include "platform/registry.h"
 
@@ -53,10 +54,14 @@ SimulatorSettingsDialog::SimulatorSettingsDialog(SimulatorSettings &settings, Re
     setMinimumWidth(380);
 }
 
-SimulatorSettingsDialog::~SimulatorSettingsDialog()
+void SimulatorSettingsDialog::done(int result)
 {
-    // After OK or Cancel alike: the settings as they stand go back to the registry.
-    m_settings.save(m_registry);
+    // After OK or Cancel alike: the settings as they stand go back to the registry, and a
+    // store that cannot be written is said, not passed over.
+    if (!m_settings.save(m_registry))
+        m_dialogs.warn(Msg::fillIn(Msg::SettingsNotSaved,
+                                   {m_registry.folder().string(), Ui::SettingsStoreNotWritten}));
+    QDialog::done(result);
 }
 
 void SimulatorSettingsDialog::accept()

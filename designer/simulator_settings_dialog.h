@@ -24,12 +24,12 @@ class SimulatorSettingsDialog : public QDialog
 public:
     SimulatorSettingsDialog(SimulatorSettings &settings, Registry &registry, UserDialogs &dialogs,
                             QWidget *parent = nullptr);
-    ~SimulatorSettingsDialog() override;
 
     // A field by its setting's name ("MailServerName", "DBDSN", "Sim_Speed", ...).
     QLineEdit *field(std::string_view name) const { return m_fields.at(name); }
 
     void accept() override;
+    void done(int result) override;
 
 private:
     SimulatorSettings &m_settings;

@@ -40,5 +40,8 @@ inline constexpr std::string_view MailUserNameLabel = "Mail UserName *";
 inline constexpr std::string_view MailPasswordLabel = "Mail Password *";
 inline constexpr std::string_view MailFromLabel = "Mail From Account Name";
 inline constexpr std::string_view RequiredFields = "*  Required Fields";
+// Why the settings could not be kept (after the store's folder in the settings' message).
+inline constexpr std::string_view SettingsStoreNotWritten =
+    "the registry store could not be written";
 
 } // namespace vocara::Ui

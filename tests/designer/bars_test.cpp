@@ -79,12 +79,6 @@ protected:
         variables().valueField()->setText(value);
         variables().descriptionField()->setText(description);
     }
-    // The flow as a save would write it now.
-    std::string flowText() const
-    {
-        EXPECT_TRUE(adapter->writeExitAutosave());
-        return readText(temp / "autosave.conf");
-    }
     QStringList listedNames() const
     {
         QStringList names;

@@ -77,6 +77,12 @@ protected:
         dialogs.clear();
     }
 
+    // The flow as a save would write it now (autosave.conf for a dialplan, else autosave.qfl).
+    std::string flowText() const
+    {
+        EXPECT_TRUE(adapter->writeExitAutosave());
+        return readText(temp / (doc().isAsteriskMode() ? "autosave.conf" : "autosave.qfl"));
+    }
     CVocaraView &view() const { return *frame->view(); }
     QWidget *canvas() const { return frame->view()->viewport(); }
     const CVocaraDoc &doc() const { return adapter->doc(); }

@@ -33,11 +33,6 @@ protected:
     NodeId at(Cell cell) const { return doc().nodeAt(cell); }
     QUndoStack &stack() { return *adapter->undoStack(); }
     // The flow as a save writes it.
-    std::string flowText()
-    {
-        EXPECT_TRUE(adapter->writeExitAutosave());
-        return readText(temp / "autosave.qfl");
-    }
     void drag(QPoint from, QPoint to, Qt::KeyboardModifiers modifiers = {})
     {
         QTest::mousePress(canvas(), Qt::LeftButton, modifiers, from);
