@@ -19,24 +19,33 @@ x_session_require() {
     done
 }
 
-# Starts Xvfb on a free display of its own choosing (two tests may start at once), at
-# WIDTHxHEIGHT, and waits until it answers.
+# Starts Xvfb at WIDTHxHEIGHT on a free display and waits until it answers. The display is
+# named, not left to -displayfd: a server started that way takes no lock file, so another one
+# may later take the same display. The lock file holding our server's PID proves that the
+# display we talk to is ours.
 x_session_start() {
-    Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-    local xvfb_pid=$!
-    x_session_pids+=("$xvfb_pid")
-    for _ in $(seq 150); do
-        [[ -s $work/display ]] && break
-        kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; exit 1; }
-        sleep 0.1
+    local display xvfb_pid first=$((100 + RANDOM % 800))
+    for display in $(seq "$first" "$((first + 40))"); do
+        Xvfb ":$display" -screen 0 "${1}x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
+        xvfb_pid=$!
+        for _ in $(seq 150); do
+            kill -0 "$xvfb_pid" 2>/dev/null || break
+            if [[ "$(tr -d ' \n' <"/tmp/.X$display-lock" 2>/dev/null)" == "$xvfb_pid" ]] &&
+                DISPLAY=":$display" xwininfo -root >/dev/null 2>&1; then
+                x_session_pids+=("$xvfb_pid")
+                export DISPLAY=":$display"
+                export VOCARA_USER_DIR=$work/user VOCARA_REGISTRY_DIR=$work/registry
+                export QT_QPA_PLATFORM=xcb
+                return 0
+            fi
+            sleep 0.1
+        done
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
     done
-    export DISPLAY=":$(head -1 "$work/display")"
-    for _ in $(seq 150); do
-        xwininfo -root >/dev/null 2>&1 && break
-        kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; exit 1; }
-        sleep 0.2
-    done
-    export VOCARA_USER_DIR=$work/user VOCARA_REGISTRY_DIR=$work/registry QT_QPA_PLATFORM=xcb
+    echo "$0: Xvfb found no free display" >&2
+    cat "$work/xvfb.log" >&2
+    exit 1
 }
 
 # Polls CONDITION (a command) every 0.1 s for up to 15 s; fails with MESSAGE.
