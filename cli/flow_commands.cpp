@@ -111,18 +111,30 @@ namespace vocara::cli {
 
 int runExport(std::span<const std::string> args, std::ostream &, std::ostream &err)
 {
+    constexpr std::string_view Usage =
+        "export FILE [-o OUT.conf] [--strict] [--dialect classic|modern]";
     bool strict = false;
+    std::optional<DialplanDialect> dialect;
     std::vector<std::string> rest;
-    for (const std::string &arg : args) {
-        if (arg == "--strict")
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--strict") {
             strict = true;
-        else
-            rest.push_back(arg);
+        } else if (args[i] == "--dialect") {
+            const std::string name = i + 1 < args.size() ? args[++i] : std::string();
+            if (name == "classic")
+                dialect = DialplanDialect::Classic;
+            else if (name == "modern")
+                dialect = DialplanDialect::Modern;
+            else
+                return usage(err, Usage);
+        } else {
+            rest.push_back(args[i]);
+        }
     }
     std::string input;
     std::string output;
     if (!parseInputOutput(rest, false, input, output))
-        return usage(err, "export FILE [-o OUT.conf] [--strict]");
+        return usage(err, Usage);
     if (output.empty())
         output = contextFilePath(input);
     StreamDialogs dialogs(err, Answer::No);
@@ -132,6 +144,11 @@ int runExport(std::span<const std::string> args, std::ostream &, std::ostream &e
     // Read with the dialplan's layout: every property the file holds reaches the export.
     if (!doc.open(input, DocumentMode::Asterisk))
         return ExitCannotRun;
+    if (dialect) {
+        DialplanSettings settings = doc.dialplanSettings();
+        settings.Dialect = *dialect;
+        doc.setDialplanSettings(settings);
+    }
     doc.validateFlow(false);
     for (const std::string &line : doc.errorLines())
         err << line << '\n';

@@ -17,7 +17,7 @@ constexpr std::array<Command, 11> Commands = {{
     {"save", "save FILE -o OUT", "open a flow and save it as a flow file", vocara::cli::runSave},
     {"extract", "extract FILE.conf -o OUT.qfl", "write the flow a dialplan file carries",
      vocara::cli::runExtract},
-    {"export", "export FILE [-o OUT.conf] [--strict]",
+    {"export", "export FILE [-o OUT.conf] [--strict] [--dialect classic|modern]",
      "save a flow as an Asterisk dialplan (--strict: not when it has errors)",
      vocara::cli::runExport},
     {"receive", "receive [--listen ADDRESS:PORT] --root DIR [--max-bytes N] [--count N]",

@@ -6,6 +6,7 @@
 #include "document/messages.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFormLayout>
@@ -155,6 +156,15 @@ AsteriskSettingsDialog::AsteriskSettingsDialog(AsteriskSettingsForm &form, QWidg
     auto *hint = new QLabel(qt(Ui::ContextHint), this);
     hint->setForegroundRole(QPalette::PlaceholderText);
     paths->addRow(QString(), hint);
+    m_dialect = new QComboBox(this);
+    m_dialect->addItem(qt(Ui::ModernDialect));
+    m_dialect->addItem(qt(Ui::ClassicDialect));
+    m_dialect->setCurrentIndex(fields.Dialect == DialplanDialect::Modern ? 0 : 1);
+    paths->addRow(qt(Ui::DialectLabel), m_dialect);
+    connect(m_dialect, &QComboBox::activated, this, [this, &fields](int index) {
+        fields.Dialect = index == 0 ? DialplanDialect::Modern : DialplanDialect::Classic;
+        edited();
+    });
     layout->addLayout(paths);
 
     auto addBox = [&](QLayout *into, std::string_view label, bool *value) {

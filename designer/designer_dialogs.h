@@ -10,6 +10,7 @@
 #include <vector>
 
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -94,6 +95,7 @@ public:
     QLineEdit *field(std::string_view label) const;
     QCheckBox *box(std::string_view label) const;
     QGroupBox *serverGroup() const { return m_server; }
+    QComboBox *dialect() const { return m_dialect; }
 
     void accept() override;
 
@@ -103,6 +105,7 @@ private:
     AsteriskSettingsForm &m_form;
     QPushButton *m_ok = nullptr;
     QGroupBox *m_server = nullptr;
+    QComboBox *m_dialect = nullptr;
     std::vector<std::pair<std::string_view, QLineEdit *>> m_fields;
     std::vector<std::pair<std::string_view, QCheckBox *>> m_boxes;
 };

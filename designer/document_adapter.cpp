@@ -28,6 +28,13 @@ void DocumentAdapter::resetAll()
 bool DocumentAdapter::newDocument()
 {
     const bool made = m_doc->newDocument();
+    if (made && m_doc->path().empty()) {
+        // A flow begun here is written for today's Asterisk; a file keeps what it says.
+        DialplanSettings settings = m_doc->dialplanSettings();
+        settings.Dialect = DialplanDialect::Modern;
+        m_doc->setDialplanSettings(settings);
+        m_doc->setModified(false);
+    }
     emit titleChanged();
     return made;
 }

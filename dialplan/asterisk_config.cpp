@@ -21,79 +21,36 @@ bool isMenu(NodeKind kind)
 
 AsteriskConfig::AsteriskConfig(const CVocaraDoc &doc, ContextFileWriter &writer)
     : m_doc(doc)
+    , m_values(doc)
     , m_writer(writer)
     , m_tracking(doc.dialplanSettings().AllowIVRCallTracking)
 {}
 
 std::string AsteriskConfig::ConvertReferences(std::string_view value)
 {
-    if (value.find('$') == std::string_view::npos)
-        return {};
-    std::string out;
-    size_t i = 0;
-    while (i < value.size()) {
-        if (value[i] != '$') {
-            out += value[i++];
-            continue;
-        }
-        if (i + 1 < value.size() && value[i + 1] == '{') {
-            const size_t close = value.find('}', i + 2);
-            const size_t end = close == std::string_view::npos ? value.size() : close + 1;
-            out.append(value.substr(i, end - i));
-            i = end;
-            continue;
-        }
-        const size_t close = value.find('$', i + 1);
-        if (close == std::string_view::npos) {
-            out.append(value.substr(i));
-            break;
-        }
-        out += "${";
-        out.append(value.substr(i + 1, close - i - 1));
-        out += "}";
-        i = close + 1;
-    }
-    return out;
+    return convertReferences(value);
 }
 
 // Values.
 
 std::string AsteriskConfig::value(const NodeData &node, std::string_view key) const
 {
-    const int index = m_doc.catalogue().propertyIndex(node.kind, key);
-    if (index < 0 || index >= static_cast<int>(node.values.size()))
-        return " ";
-    const std::string &typed = node.values[static_cast<size_t>(index)];
-    // On one line, a ";" escaped so that it does not comment out the rest of the line, and
-    // nothing at all when a bracket is left open (validation says so).
-    if (!bracketsBalanced(typed))
-        return {};
-    std::string line;
-    for (char c : oneLine(typed)) {
-        if (c == ';')
-            line += '\\';
-        line += c;
-    }
-    return line;
+    return m_values.value(node, key);
 }
 
 std::string AsteriskConfig::converted(const NodeData &node, std::string_view key) const
 {
-    const std::string raw = value(node, key);
-    const std::string result = ConvertReferences(raw);
-    return result.empty() ? raw : result;
+    return m_values.converted(node, key);
 }
 
 std::string AsteriskConfig::convertedWithoutQuotes(const NodeData &node, std::string_view key) const
 {
-    const std::string raw = value(node, key);
-    const std::string result = removeChars(ConvertReferences(raw), "'");
-    return result.empty() ? raw : result;
+    return m_values.withoutQuotes(node, key);
 }
 
 std::string AsteriskConfig::bare(const NodeData &node, std::string_view key) const
 {
-    return removeChars(value(node, key), "$");
+    return m_values.bare(node, key);
 }
 
 std::string AsteriskConfig::label(NodeId id) const
@@ -118,15 +75,7 @@ NodeId AsteriskConfig::firstParent(NodeId id) const
 
 NodeId AsteriskConfig::upward(NodeId id) const
 {
-    const NodeData *node = m_doc.node(id);
-    if (!node || node->parents.empty())
-        return NoNode;
-    if (node->parents.size() == 1)
-        return node->parents.front();
-    const int primary = node->primaryParent;
-    return primary >= 0 && primary < static_cast<int>(node->parents.size())
-               ? node->parents[static_cast<size_t>(primary)]
-               : NoNode;
+    return exportParent(m_doc, id);
 }
 
 // The start node or menu whose context a node's lines belong to; the start node when the
@@ -155,7 +104,7 @@ std::string AsteriskConfig::ContextOf(NodeId id) const
 
 void AsteriskConfig::write(std::string_view text, bool comment)
 {
-    m_writer.writeLine(m_doc.node(m_current), text, false, false, comment);
+    m_writer.writeLine(m_doc.node(m_current), escapeSemicolons(text), false, false, comment);
 }
 
 bool AsteriskConfig::applyBranch(NodeKind kind, Cursor &cursor) const
@@ -263,33 +212,6 @@ std::string AsteriskConfig::JumpTo(NodeId from, NodeId target)
 
 // Traversal.
 
-std::vector<NodeId> AsteriskConfig::traversalOrder(const NodeData &node) const
-{
-    if (node.kind != Kind::UserInput)
-        return node.children;
-    std::vector<NodeId> digits;
-    std::vector<NodeId> keys;
-    std::vector<NodeId> others;
-    for (int digit = 0; digit <= 9; ++digit) {
-        for (NodeId child : node.children) {
-            if (m_doc.node(child)->kind == Kind::BranchIf0 + digit)
-                digits.push_back(child);
-        }
-    }
-    for (NodeId child : node.children) {
-        const NodeKind kind = m_doc.node(child)->kind;
-        if (kind >= Kind::BranchIf0 && kind <= Kind::BranchIf0 + 9)
-            continue;
-        const bool key = kind == Kind::BranchIfStar || kind == Kind::BranchIfHash ||
-                         kind == Kind::BranchIfError || kind == Kind::BranchIfEndKeys ||
-                         kind == Kind::BranchIfTimeOut;
-        (key ? keys : others).push_back(child);
-    }
-    digits.insert(digits.end(), keys.begin(), keys.end());
-    digits.insert(digits.end(), others.begin(), others.end());
-    return digits;
-}
-
 void AsteriskConfig::Export()
 {
     const NodeId first = firstChild(m_doc.startNode());
@@ -323,7 +245,7 @@ void AsteriskConfig::Export()
         }
         m_translated.insert(node.id);
         Translate(node.id);
-        const std::vector<NodeId> children = traversalOrder(node);
+        const std::vector<NodeId> children = exportOrder(m_doc, node);
         for (auto it = children.rbegin(); it != children.rend(); ++it)
             stack.push_back({*it, node.id});
     }
@@ -337,7 +259,8 @@ void AsteriskConfig::Translate(NodeId id)
     m_writer.setTooltip({});
     if (isMenu(node.kind) && firstParent(id) == m_doc.startNode())
         write("exten => s,1,Goto(context-" + label(id) + ",s,1)", true);
-    m_writer.setTooltip(value(node, "Tooltip") == " " ? std::string() : value(node, "Tooltip"));
+    const std::string tooltip = value(node, "Tooltip");
+    m_writer.setTooltip(tooltip == " " ? std::string() : escapeSemicolons(tooltip));
 
     if (isBranchKind(node.kind)) {
         translateBranch(node);

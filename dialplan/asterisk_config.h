@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialplan/line_values.h"
 #include "document/node_data.h"
 
 #include <string>
@@ -39,7 +40,6 @@ private:
     void writeKindLines(const NodeData &node);
     void writeMenuOpening(const NodeData &node);
     void writeSuccessFailure(const NodeData &node, const std::string &skeletonText);
-    std::vector<NodeId> traversalOrder(const NodeData &node) const;
 
     // Lines.
     void write(std::string_view text, bool comment);
@@ -62,6 +62,7 @@ private:
     std::string replayExtension(NodeId context, NodeId target) const;
 
     const CVocaraDoc &m_doc;
+    LineValues m_values;
     ContextFileWriter &m_writer;
     Cursor m_cursor;
     bool m_firstLine = true;

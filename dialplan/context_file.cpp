@@ -38,6 +38,35 @@ std::string localDate(std::time_t time)
     return formatted(time, "%d/%m/%Y");
 }
 
+std::string fileHeaderBlock(const std::filesystem::path &file, std::time_t now)
+{
+    using namespace DialplanText;
+    std::string p;
+    for (std::string_view header : HeaderLines)
+        p += line(header);
+    p += CRLF;
+    p += line(std::string(FileNameLabel) + file.filename().string());
+    p += line(std::string(FilePathLabel) + file.string());
+    p += line(std::string(FileTitleLabel) + file.stem().string());
+    p += line(std::string(CreationTimeLabel) + localClock(now));
+    p += line(std::string(CreationDateLabel) + localDate(now));
+    p += "\r\n\r\n\r\n";
+    return p;
+}
+
+std::string fileInformationBlock(size_t size, std::time_t now)
+{
+    using namespace DialplanText;
+    std::string p(CRLF);
+    p += line(FileInformationBanner);
+    p += line(std::string(ModifyTimeLabel) + localClock(now));
+    p += line(std::string(ModifyDateLabel) + localDate(now));
+    p += line(std::string(AccessTimeLabel) + localClock(now));
+    p += line(std::string(AccessDateLabel) + localDate(now));
+    p += line(std::string(FileSizeLabel) + std::to_string(size) + std::string(FileSizeUnit));
+    return p;
+}
+
 std::string settingsHeader(std::string_view contextDest)
 {
     if (contextDest.empty())
@@ -64,15 +93,7 @@ void ContextFileWriter::create(std::string_view firstLine)
     m_created = true;
     m_currentHeader = MainMenuHeader;
     std::string &p = m_prefix;
-    for (std::string_view header : HeaderLines)
-        p += line(header);
-    p += CRLF;
-    p += line(std::string(FileNameLabel) + m_file.filename().string());
-    p += line(std::string(FilePathLabel) + m_file.string());
-    p += line(std::string(FileTitleLabel) + m_file.stem().string());
-    p += line(std::string(CreationTimeLabel) + localClock(m_now));
-    p += line(std::string(CreationDateLabel) + localDate(m_now));
-    p += "\r\n\r\n\r\n";
+    p = fileHeaderBlock(m_file, m_now);
 
     const DialplanSettings &settings = m_doc.dialplanSettings();
     p += line(SettingsBanner);
@@ -160,15 +181,7 @@ void ContextFileWriter::writeLine(const NodeData *node, std::string_view text, b
         return;
     }
     if (fileInfo) {
-        const size_t size = this->text().size();
-        m_end += CRLF;
-        m_end += line(FileInformationBanner);
-        m_end += line(std::string(ModifyTimeLabel) + localClock(m_now));
-        m_end += line(std::string(ModifyDateLabel) + localDate(m_now));
-        m_end += line(std::string(AccessTimeLabel) + localClock(m_now));
-        m_end += line(std::string(AccessDateLabel) + localDate(m_now));
-        m_end +=
-            line(std::string(FileSizeLabel) + std::to_string(size) + std::string(FileSizeUnit));
+        m_end += fileInformationBlock(this->text().size(), m_now);
         return;
     }
     if (!node || node->parents.empty()) {

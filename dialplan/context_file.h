@@ -65,6 +65,11 @@ private:
 std::string localClock(std::time_t time);
 std::string localDate(std::time_t time);
 
+// The comment block a dialplan file opens with: who made it, the file's name and times.
+std::string fileHeaderBlock(const std::filesystem::path &file, std::time_t now);
+// The file information block that closes the dialplan of a file of `size` bytes so far.
+std::string fileInformationBlock(size_t size, std::time_t now);
+
 // The settings context header: "[context-setting]", or the destination in brackets.
 std::string settingsHeader(std::string_view contextDest);
 

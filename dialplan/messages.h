@@ -69,4 +69,19 @@ inline constexpr std::string_view TooltipComment = ";$$$$$$$";
 inline constexpr std::string_view NoSuccessChild = "No Sucess Chlid";
 inline constexpr std::string_view NoFailChild = "No Fail Chlid";
 
+// The dialplan for Asterisk 18 and later: the caller id tested quoted (it may be empty),
+// the time and the date from the clock, no macro.
+inline constexpr std::string_view ModernSettingsBody[] = {
+    R"(exten => s,1,GotoIf($["${CALLERID(num)}" = ""]?NoCallerId:CallerIdReceived))",
+    "exten => s,n(CallerIdReceived),Set(nCallerId=${CALLERID(num)})",
+    "exten => s,n,Goto(next)",
+    "exten => s,n(NoCallerId),Set(nCallerId=000)",
+    "exten => s,n(next),Set(strTime=${STRFTIME(${EPOCH},,%H%M%S)})",
+    "exten => s,n,Set(strDate=${STRFTIME(${EPOCH},,%Y%m%d)})",
+};
+inline constexpr std::string_view ModernMonitorLine =
+    "exten => s,n,UserEvent(IVR,CallerId: ${nCallerId})";
+// Where a transfer that names no context goes.
+inline constexpr std::string_view TransferDefaultContext = "default";
+
 } // namespace vocara::DialplanText

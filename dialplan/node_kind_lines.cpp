@@ -33,24 +33,6 @@ std::int64_t leadingNumber(std::string_view text)
     return number;
 }
 
-// Casts the selected column so that the database returns it whole; a statement without
-// "from" after "select" is left as it is.
-std::string castSelectedColumn(const std::string &query)
-{
-    const std::string lowered = lowerCase(query);
-    const size_t select = lowered.find("select");
-    const size_t from = lowered.find("from");
-    if (select == std::string::npos || from == std::string::npos || from <= select ||
-        select + 7 > query.size())
-        return query;
-    std::string result = query;
-    result.insert(select + 7, " cast(");
-    if (from + 5 > result.size())
-        return query;
-    result.insert(from + 5, " as binary(6000))");
-    return result;
-}
-
 } // namespace
 
 void AsteriskConfig::writeMenuOpening(const NodeData &node)
@@ -91,55 +73,29 @@ void AsteriskConfig::writeKindLines(const NodeData &node)
 {
     const DialplanSettings &settings = m_doc.dialplanSettings();
     switch (node.kind) {
-    case Kind::PlayWave: {
-        const std::string f = removeAll(converted(node, "file"), ".wav");
-        std::string path;
-        if (f.find("RecordPath") != std::string::npos || f.find("TTSPath") != std::string::npos ||
-            f.find('/') != std::string::npos)
-            path = f;
-        else if (settings.SoundFilePath.empty())
-            path = "var/lib/asterisk/sounds/" + f;
-        else
-            path = settings.SoundFilePath + f;
-        write(skeleton(node) + "Playback(" + path + ")", true);
+    case Kind::PlayWave:
+        write(skeleton(node) + "Playback(" + m_values.playbackPath(node, settings) + ")", true);
         break;
-    }
     case Kind::PlayValue:
         write(skeleton(node) + "SayNumber(" + removeAll(converted(node, "var"), ".wav") + ",f)",
               true);
         break;
-    case Kind::TTS: {
-        write(skeleton(node) + "AGI,QENStar|TTS '${" + bare(node, "var") + "}' qenfilename", true);
-        const std::string folder =
-            settings.TTSFilesPath.empty() ? "/home/TTSFiles/" : settings.TTSFilesPath;
-        write("exten => " + m_cursor.extension + ",n,Playback(" + folder + "${qenfilename})",
+    case Kind::TTS:
+        write(skeleton(node) + "AGI,QENStar|" + m_values.speechArguments(node), true);
+        write("exten => " + m_cursor.extension + ",n,Playback(" +
+                  LineValues::speechFolder(settings) + "${qenfilename})",
               false);
         break;
-    }
     case Kind::Run:
         write(skeleton(node) + "System(" + converted(node, "cmd") + " " + DQ + "'" +
                   converted(node, "params") + "'" + DQ + ")",
               true);
         break;
-    case Kind::DbTransaction: {
+    case Kind::DbTransaction:
         m_database = true;
-        const std::string type = value(node, "rettype");
-        const std::string language = value(node, "retlang");
-        std::string l;
-        if (type == "Digits" || language == "English")
-            l = "E";
-        else if (language == "Arabic")
-            l = "A";
-        std::string query = converted(node, "query");
-        if (type != "Digits")
-            query = castSelectedColumn(query);
-        const std::string password = scramblePassword(node.values[PasswordSlot]);
-        const std::string head = skeleton(node) + "AGI,QENStar|DB " + l + " ${" + bare(node, "db") +
-                                 "} " + converted(node, "username") + " " + password + " " + DQ +
-                                 query + DQ + " " + bare(node, "retVar");
-        writeSuccessFailure(node, head);
+        writeSuccessFailure(node, skeleton(node) + "AGI,QENStar|" +
+                                      m_values.databaseArguments(node));
         break;
-    }
     case Kind::Hang:
         write(skeleton(node) + "Hangup", true);
         break;
@@ -151,7 +107,7 @@ void AsteriskConfig::writeKindLines(const NodeData &node)
                   false);
         {
             const std::string wave = removeAll(value(node, "wavefile"), ".wav");
-            const std::string convertedWave = ConvertReferences(wave);
+            const std::string convertedWave = convertReferences(wave);
             write("exten => s,n,Background(" + settings.SoundFilePath +
                       (convertedWave.empty() ? wave : convertedWave) + "|m|context-" +
                       label(node.id) + ")",
@@ -218,44 +174,19 @@ void AsteriskConfig::writeKindLines(const NodeData &node)
         // No dialplan application does these; the line keeps the node's place and label.
         write(skeleton(node) + "NoOp(" + std::string(elementName(node.kind)) + ")", true);
         break;
-    case Kind::CSConnection: {
-        const std::string p = convertedWithoutQuotes(node, "Port");
-        const std::string i = convertedWithoutQuotes(node, "IPAddress");
-        std::string f = value(node, "File");
-        std::string m = value(node, "Message");
-        if (f.empty())
-            f = "1";
-        if (m.empty())
-            m = "1";
-        const std::string o = value(node, "OpenFile");
-        const std::string b = value(node, "MessageBody");
-        std::string arguments;
-        if (f == "0" && m == "1")
-            arguments = p + " " + i + " " + f + " " + m + " " + DQ + b + DQ;
-        else if (f == "1" && m == "0")
-            arguments = p + " " + i + " " + f + " " + o;
-        else
-            arguments = p + " " + i + " " + f + " " + o + " " + m + " " + DQ + b + DQ;
-        writeSuccessFailure(node, skeleton(node) + "AGI,QENStar|CS " + arguments);
+    case Kind::CSConnection:
+        writeSuccessFailure(node, skeleton(node) + "AGI,QENStar|" +
+                                      m_values.connectionArguments(node));
         break;
-    }
-    case Kind::ACCESSFILES: {
-        const std::string access = value(node, "AccessType");
-        const std::string operation = removeAll(value(node, "OperationType"), " File");
-        std::string head = skeleton(node) + "AGI,QENStar|ACC " + value(node, "FilePath") + " " +
-                           operation + " " + access + " ";
-        if (lowerCase(access) == "read")
-            head += removeChars(converted(node, "TextVar"), "${}");
-        else
-            head += DQ + convertedWithoutQuotes(node, "TextVar") + DQ;
-        writeSuccessFailure(node, head);
+    case Kind::ACCESSFILES:
+        writeSuccessFailure(node, skeleton(node) + "AGI,QENStar|" +
+                                      m_values.fileAccessArguments(node));
         break;
-    }
     case Kind::MultiDTMF: {
         writeMenuOpening(node);
         const std::string r = bare(node, "retVar");
         const std::string wave = removeAll(value(node, "file"), ".wav");
-        const std::string convertedWave = ConvertReferences(wave);
+        const std::string convertedWave = convertReferences(wave);
         const std::string f = convertedWave.empty() ? wave : convertedWave;
         if (f.empty())
             write("exten => s,n,Read(" + r + ")", true);

@@ -17,6 +17,9 @@ inline constexpr const char *Variables = "Variables";
 inline constexpr const char *Var = "Var";
 inline constexpr const char *Settings = "Settings";
 inline constexpr const char *Set = "Set";
+// On the settings element, only when the dialplan is written for today's Asterisk.
+inline constexpr const char *DialectAttribute = "dialect";
+inline constexpr const char *ModernDialect = "modern";
 inline constexpr const char *Files = "Files";
 inline constexpr const char *File = "File";
 inline constexpr const char *BranchTo = "BranchTo";

@@ -74,6 +74,10 @@ void FlowReader::readSettings(const tinyxml2::XMLElement *section)
         else
             s.ServerPath = values[i];
     }
+    const char *dialect = section->Attribute(FlowXml::DialectAttribute);
+    s.Dialect = dialect && std::string_view(dialect) == FlowXml::ModernDialect
+                    ? DialplanDialect::Modern
+                    : DialplanDialect::Classic;
     m_doc.setDialplanSettings(s);
 }
 

@@ -193,6 +193,10 @@ void FlowWriter::writeSettings(tinyxml2::XMLElement *section) const
         set->SetAttribute("name", name);
         set->SetAttribute("default", value.c_str());
     }
+    if (s.Dialect == DialplanDialect::Modern)
+        section->SetAttribute(FlowXml::DialectAttribute, FlowXml::ModernDialect);
+    else
+        section->DeleteAttribute(FlowXml::DialectAttribute);
 }
 
 void FlowWriter::write(tinyxml2::XMLDocument &image, bool valid)

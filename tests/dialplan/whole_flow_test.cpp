@@ -54,10 +54,18 @@ protected:
         place(branch(main, 2), Kind::Hang, {4, 2}, "Zero");
     }
 
-    void compare(const std::string &golden)
+    void setModern()
+    {
+        DialplanSettings settings = doc.dialplanSettings();
+        settings.Dialect = DialplanDialect::Modern;
+        doc.setDialplanSettings(settings);
+    }
+
+    // The file as the golden copy holds it: the modern one whole, the commented flow too.
+    void compare(const std::string &golden, bool whole = false)
     {
         const std::string text = exported("bank.conf");
-        std::string dialplan = text.substr(0, text.find("[Qfl Structure]"));
+        std::string dialplan = whole ? text : text.substr(0, text.find("[Qfl Structure]"));
         dialplan = test::maskTimes(dialplan);
         const std::string folder = temp.path().string();
         for (size_t at; (at = dialplan.find(folder)) != std::string::npos;)
@@ -84,4 +92,22 @@ TEST_F(WholeFlow, WithCallTracking)
     build();
     setTracking(true);
     compare("bank_tracking.conf");
+}
+
+TEST_F(WholeFlow, ForTodaysAsterisk)
+{
+    build();
+    setModern();
+    compare("bank_modern.conf", true);
+}
+
+TEST_F(WholeFlow, ForTodaysAsteriskWithTrackingAndMonitor)
+{
+    build();
+    setModern();
+    setTracking(true);
+    DialplanSettings settings = doc.dialplanSettings();
+    settings.AllowIVRMonitor = true;
+    doc.setDialplanSettings(settings);
+    compare("bank_modern_tracking.conf", true);
 }

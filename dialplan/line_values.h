@@ -1,0 +1,59 @@
+#pragma once
+
+#include "document/node_data.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vocara {
+
+class CVocaraDoc;
+struct DialplanSettings;
+
+// What both dialects share: how a flow is walked and how typed values reach a line.
+
+// The parent a node's lines are written under: its only parent, or its primary one.
+NodeId exportParent(const CVocaraDoc &doc, NodeId node);
+// The order a node's children are written in: a menu's digits first, then its other keys.
+std::vector<NodeId> exportOrder(const CVocaraDoc &doc, const NodeData &node);
+
+// A node's typed values as a dialplan line takes them: on one line, and empty when a bracket
+// is left open (validation says so). A ";" stays as typed: the line escapes it as a whole.
+class LineValues
+{
+public:
+    explicit LineValues(const CVocaraDoc &doc)
+        : m_doc(doc)
+    {}
+
+    // " " when the kind has no such property.
+    std::string value(const NodeData &node, std::string_view key) const;
+    // With "$name$" references written "${name}".
+    std::string converted(const NodeData &node, std::string_view key) const;
+    // Converted, and without single quotes when there was a reference.
+    std::string withoutQuotes(const NodeData &node, std::string_view key) const;
+    // Without "$".
+    std::string bare(const NodeData &node, std::string_view key) const;
+
+    // The text the server-side script receives for these kinds, after the script's name.
+    std::string databaseArguments(const NodeData &node) const;
+    std::string connectionArguments(const NodeData &node) const;
+    std::string fileAccessArguments(const NodeData &node) const;
+    std::string speechArguments(const NodeData &node) const;
+    // The sound a Play Wave node plays: its file under the sound folder unless it has a path.
+    std::string playbackPath(const NodeData &node, const DialplanSettings &settings) const;
+    // Where the speech a TTS node made is played from.
+    static std::string speechFolder(const DialplanSettings &settings);
+
+private:
+    const CVocaraDoc &m_doc;
+};
+
+// "$name$" becomes "${name}", "${name}" stays; a value without "$" gives "".
+std::string convertReferences(std::string_view value);
+
+// Every ";" of a dialplan line escaped, so that none comments out the rest of the line.
+std::string escapeSemicolons(std::string_view line);
+
+} // namespace vocara
