@@ -248,8 +248,7 @@ void ModernDialplan::walk()
     }
 }
 
-void ModernDialplan::visitBranch(const NodeData &node, const Visit &visit,
-                                 std::vector<Visit> &next)
+void ModernDialplan::visitBranch(const NodeData &node, const Visit &visit, std::vector<Visit> &next)
 {
     const NodeData *parent = m_doc.node(visit.parent);
     const std::string key = keyExtension(node.kind);
@@ -276,10 +275,8 @@ void ModernDialplan::visitMenu(const NodeData &node, const Visit &visit, std::ve
     const size_t context = newContext("context-" + safeName(node.name));
     const Place place{context, extensionIn(context, "s")};
     const std::string timeout = m_values.value(node, "timeOut");
-    const std::string wave = removeAll(m_values.converted(node, node.kind == Kind::UserInput
-                                                                    ? "wavefile"
-                                                                    : "file"),
-                                       ".wav");
+    const std::string wave = removeAll(
+        m_values.converted(node, node.kind == Kind::UserInput ? "wavefile" : "file"), ".wav");
     if (!isBlank(timeout))
         add(place, "Set(TIMEOUT(response)=" + timeout + ")", &node);
     if (node.kind == Kind::UserInput) {
@@ -300,12 +297,13 @@ void ModernDialplan::visitMenu(const NodeData &node, const Visit &visit, std::ve
             &node);
         if (m_tracking)
             add(place, "UserEvent(DTMF,Key: ${" + variable + "})");
-        const bool timeOutBranch = std::any_of(
-            node.children.begin(), node.children.end(),
-            [this](NodeId child) { return m_doc.node(child)->kind == Kind::BranchIfTimeOutRead; });
+        const bool timeOutBranch =
+            std::any_of(node.children.begin(), node.children.end(), [this](NodeId child) {
+                return m_doc.node(child)->kind == Kind::BranchIfTimeOutRead;
+            });
         if (timeOutBranch)
-            add(place, "GotoIf($[\"${" + variable + "}\" = \"\"]?" + m_contexts[context].name +
-                           ",t,1)");
+            add(place,
+                "GotoIf($[\"${" + variable + "}\" = \"\"]?" + m_contexts[context].name + ",t,1)");
     }
     bool continues = false;
     for (NodeId child : exportOrder(m_doc, node)) {
@@ -318,8 +316,7 @@ void ModernDialplan::visitMenu(const NodeData &node, const Visit &visit, std::ve
         endPath(place);
 }
 
-void ModernDialplan::visitAction(const NodeData &node, const Visit &visit,
-                                 std::vector<Visit> &next)
+void ModernDialplan::visitAction(const NodeData &node, const Visit &visit, std::vector<Visit> &next)
 {
     const After after = writeOwnLines(node, visit.place);
     if (after == After::Ends)

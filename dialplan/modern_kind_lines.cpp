@@ -65,7 +65,9 @@ ModernDialplan::After ModernDialplan::writeOwnLines(const NodeData &node, Place 
 {
     const DialplanSettings &settings = m_doc.dialplanSettings();
     const LineValues &v = m_values;
-    auto line = [&](const std::string &app) { add(place, app, &node); };
+    auto line = [&](const std::string &app) {
+        add(place, app, &node);
+    };
     auto agi = [&](const std::string &arguments) {
         line("AGI(QENStar," + argument(arguments) + ")");
     };
@@ -132,9 +134,8 @@ ModernDialplan::After ModernDialplan::writeOwnLines(const NodeData &node, Place 
             value = "$[" + value + "]";
         line("Set(" + name + "=" + value + ")");
         if (name == "lang")
-            line(lowerCase(value).find("_a") != std::string::npos
-                     ? "Set(CHANNEL(language)=ar)"
-                     : "Set(CHANNEL(language)=en)");
+            line(lowerCase(value).find("_a") != std::string::npos ? "Set(CHANNEL(language)=ar)"
+                                                                  : "Set(CHANNEL(language)=en)");
         break;
     }
     case Kind::Op: {

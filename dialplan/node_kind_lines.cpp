@@ -93,8 +93,8 @@ void AsteriskConfig::writeKindLines(const NodeData &node)
         break;
     case Kind::DbTransaction:
         m_database = true;
-        writeSuccessFailure(node, skeleton(node) + "AGI,QENStar|" +
-                                      m_values.databaseArguments(node));
+        writeSuccessFailure(node,
+                            skeleton(node) + "AGI,QENStar|" + m_values.databaseArguments(node));
         break;
     case Kind::Hang:
         write(skeleton(node) + "Hangup", true);
@@ -175,12 +175,12 @@ void AsteriskConfig::writeKindLines(const NodeData &node)
         write(skeleton(node) + "NoOp(" + std::string(elementName(node.kind)) + ")", true);
         break;
     case Kind::CSConnection:
-        writeSuccessFailure(node, skeleton(node) + "AGI,QENStar|" +
-                                      m_values.connectionArguments(node));
+        writeSuccessFailure(node,
+                            skeleton(node) + "AGI,QENStar|" + m_values.connectionArguments(node));
         break;
     case Kind::ACCESSFILES:
-        writeSuccessFailure(node, skeleton(node) + "AGI,QENStar|" +
-                                      m_values.fileAccessArguments(node));
+        writeSuccessFailure(node,
+                            skeleton(node) + "AGI,QENStar|" + m_values.fileAccessArguments(node));
         break;
     case Kind::MultiDTMF: {
         writeMenuOpening(node);
