@@ -5,6 +5,8 @@
 #include "document/text_util.h"
 #include "document/vocara_doc.h"
 
+#include <cctype>
+
 namespace vocara {
 
 namespace {
@@ -141,7 +143,18 @@ std::string LineValues::withoutQuotes(const NodeData &node, std::string_view key
 
 std::string LineValues::bare(const NodeData &node, std::string_view key) const
 {
-    return removeChars(value(node, key), "$");
+    if (!m_safeNames)
+        return removeChars(value(node, key), "$");
+    const std::string typed = value(node, key);
+    std::string name;
+    for (char c : namedVariable(typed)) {
+        const auto u = static_cast<unsigned char>(c);
+        name += u < 0x80 && (std::isalnum(u) || c == '_') ? c : '_';
+    }
+    if (name.empty())
+        return "unnamed";
+    // A leading "_" asks Asterisk to hand the variable on to other channels.
+    return name.front() == '_' ? "v" + name : name;
 }
 
 std::string LineValues::databaseArguments(const NodeData &node) const

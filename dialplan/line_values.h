@@ -23,8 +23,10 @@ std::vector<NodeId> exportOrder(const CVocaraDoc &doc, const NodeData &node);
 class LineValues
 {
 public:
-    explicit LineValues(const CVocaraDoc &doc)
+    // With `safeNames`, a field that names a variable gives a name Asterisk takes.
+    explicit LineValues(const CVocaraDoc &doc, bool safeNames = false)
         : m_doc(doc)
+        , m_safeNames(safeNames)
     {}
 
     // " " when the kind has no such property.
@@ -33,7 +35,8 @@ public:
     std::string converted(const NodeData &node, std::string_view key) const;
     // Converted, and without single quotes when there was a reference.
     std::string withoutQuotes(const NodeData &node, std::string_view key) const;
-    // Without "$".
+    // The variable a field names: without "$", or with safe names only letters, digits and
+    // "_" (validation reports a name that had others).
     std::string bare(const NodeData &node, std::string_view key) const;
 
     // The text the server-side script receives for these kinds, after the script's name.
@@ -48,6 +51,7 @@ public:
 
 private:
     const CVocaraDoc &m_doc;
+    bool m_safeNames;
 };
 
 // "$name$" becomes "${name}", "${name}" stays; a value without "$" gives "".

@@ -65,7 +65,7 @@ std::string trimmedRight(std::string text)
 
 ModernDialplan::ModernDialplan(const CVocaraDoc &doc)
     : m_doc(doc)
-    , m_values(doc)
+    , m_values(doc, true)
     , m_tracking(doc.dialplanSettings().AllowIVRCallTracking)
 {}
 

@@ -141,7 +141,7 @@ ModernDialplan::After ModernDialplan::writeOwnLines(const NodeData &node, Place 
     case Kind::Op: {
         const std::string op = v.value(node, "op");
         const std::string name = v.bare(node, "var");
-        const std::string x = numberTerm(v.converted(node, "var"));
+        const std::string x = numberTerm("${" + name + "}");
         const std::string by = numberTerm(v.converted(node, "value"));
         if (op == "Random") {
             line("Set(" + name + "=${RAND(0,$[" + by + " - 1])})");
@@ -169,7 +169,7 @@ ModernDialplan::After ModernDialplan::writeOwnLines(const NodeData &node, Place 
     case Kind::SendDTMF: {
         const std::string flash = v.value(node, "flash");
         if (flash == "1" || flash.empty())
-            line("Flash()");
+            line("SendDTMF(f)"); // a hook flash, where the channel has one
         else
             line("SendDTMF(" + argument(v.withoutQuotes(node, "dtmfsend")) + "," +
                  std::to_string(leadingNumber(v.value(node, "time")) * 1000) + ")");

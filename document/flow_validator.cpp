@@ -11,6 +11,16 @@ namespace vocara {
 
 namespace {
 
+// The fields whose value a dialplan line uses as a variable's name.
+bool namesVariable(NodeKind kind, std::string_view key)
+{
+    if (key == "retVar")
+        return kind == Kind::DbTransaction || kind == Kind::MultiDTMF;
+    if (key == "var")
+        return kind == Kind::TTS || kind == Kind::SetVar || kind == Kind::Op;
+    return key == "db" && kind == Kind::DbTransaction;
+}
+
 bool contains(std::string_view text, std::string_view part)
 {
     return text.find(part) != std::string_view::npos;
@@ -277,6 +287,9 @@ void validateNode(const CVocaraDoc &doc, const NodeData &node, ValidationReport 
         if (message.empty() && doc.isAsteriskMode() && property->key != TooltipKey &&
             !bracketsBalanced(node.values[static_cast<size_t>(index)]))
             message = Msg::UnbalancedBrackets;
+        if (message.empty() && doc.isAsteriskMode() && namesVariable(node.kind, property->key) &&
+            !isVariableName(node.values[static_cast<size_t>(index)]))
+            message = Msg::NotAVariableName;
         if (!message.empty())
             add(node.name, property->label, message);
     }

@@ -107,6 +107,9 @@ inline constexpr std::string_view MustCheckMessage = "Must Be Check Message";
 // A dialplan line cannot carry a value whose brackets do not pair up.
 inline constexpr std::string_view UnbalancedBrackets =
     "Invalid Value (Brackets must be closed in a dialplan)";
+// A field that names a variable becomes a variable name on a dialplan line.
+inline constexpr std::string_view NotAVariableName =
+    "Invalid Value (A variable name has only letters, digits and _)";
 
 // Archives.
 inline constexpr std::string_view OrphansRefuseExport = "Can't Export this File, Orphans exist";

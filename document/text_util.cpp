@@ -1,5 +1,7 @@
 #include "document/text_util.h"
 
+#include <cctype>
+
 #include <algorithm>
 
 namespace vocara {
@@ -82,6 +84,25 @@ bool bracketsBalanced(std::string_view text)
             return false;
     }
     return depth == 0;
+}
+
+std::string_view namedVariable(std::string_view text)
+{
+    if (text.size() >= 3 && text.starts_with("${") && text.ends_with('}'))
+        return text.substr(2, text.size() - 3);
+    if (text.size() >= 2 && text.front() == '$' && text.back() == '$')
+        return text.substr(1, text.size() - 2);
+    return text;
+}
+
+bool isVariableName(std::string_view text)
+{
+    for (char c : namedVariable(text)) {
+        const auto u = static_cast<unsigned char>(c);
+        if (!(u < 0x80 && (std::isalnum(u) || c == '_')))
+            return false;
+    }
+    return true;
 }
 
 } // namespace vocara

@@ -21,4 +21,10 @@ std::string oneLine(std::string text);
 // Every ")" closes an earlier "(" and every "(" is closed.
 bool bracketsBalanced(std::string_view text);
 
+// The variable a field names: "$name$" and "${name}" give name, anything else itself.
+std::string_view namedVariable(std::string_view text);
+// True when `text` names a variable as a dialplan takes it: letters, digits and "_" (or
+// nothing, which other rules judge).
+bool isVariableName(std::string_view text);
+
 } // namespace vocara

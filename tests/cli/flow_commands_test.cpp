@@ -164,6 +164,28 @@ TEST_F(FlowCommands, ExportKeepsThePropertiesOnlyDialplansName)
     EXPECT_NE(back.find(R"(context="operators")"), std::string::npos);
 }
 
+TEST_F(FlowCommands, ExportWritesTheDialectAskedForOrTheFlowsOwn)
+{
+    writeText(temp / "menu.qfl",
+              R"(<?xml standalone="no" ?><QenIvr><Start version="3">)"
+              R"(<PlayWave file="hi.wav" type="sync" name="Hi" X="1" Y="0"/></Start>)"
+              R"(<Settings dialect="modern"/></QenIvr>)");
+    // The flow's own setting, then the option over it, then a wrong option.
+    EXPECT_EQ(run(runExport, {file("menu.qfl")}).exitCode, ExitOk);
+    EXPECT_NE(readText(temp / "menu.conf").find("\n;[Qfl Structure]\n"), std::string::npos);
+    EXPECT_EQ(run(runExport, {file("menu.qfl"), "--dialect", "classic"}).exitCode, ExitOk);
+    const std::string classic = readText(temp / "menu.conf");
+    EXPECT_NE(classic.find("\r\n[Qfl Structure] \r\n"), std::string::npos);
+    EXPECT_NE(classic.find("Macro(user-callerid)"), std::string::npos);
+    EXPECT_EQ(
+        run(runExport, {file("menu.qfl"), "--dialect", "modern", "-o", file("m.conf")}).exitCode,
+        ExitOk);
+    EXPECT_NE(readText(temp / "m.conf").find("exten => s,1(Hi),Playback("), std::string::npos);
+    const Result wrong = run(runExport, {file("menu.qfl"), "--dialect", "1.8"});
+    EXPECT_NE(wrong.exitCode, ExitOk);
+    EXPECT_NE(wrong.err.find("--dialect classic|modern"), std::string::npos);
+}
+
 TEST_F(FlowCommands, SimulateRunsALongFlowAndPrintsItsTraceAndVariables)
 {
     // Three hundred nodes: a chain of increments, then a check and a goodbye.

@@ -5,6 +5,7 @@
 #include "tests/designer/designer_fixture.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -246,6 +247,32 @@ TEST_F(Dialogs, AsteriskSettingsNeedAnEditAndSetThePathVariables)
     openFlow(MenuFlow);
     frame->action("Asterisk")->trigger();
     EXPECT_EQ(dialogs.texts().back(), "Must be in asterisk mode");
+}
+
+TEST_F(Dialogs, NewFlowsAreForTodaysAsteriskAndTheDialogChoosesTheDialect)
+{
+    adapter->newDocument();
+    EXPECT_EQ(doc().dialplanSettings().Dialect, DialplanDialect::Modern);
+    EXPECT_FALSE(doc().isModified()); // nothing to save in a flow just begun
+    answerWith<AsteriskSettingsDialog>([&](AsteriskSettingsDialog &dialog) {
+        ASSERT_NE(dialog.dialect(), nullptr);
+        EXPECT_EQ(dialog.dialect()->currentText(), "Asterisk 18 and later");
+        EXPECT_FALSE(dialog.okButton()->isEnabled());
+        // Chosen with the keyboard, as the combo box lets one.
+        dialog.dialect()->setFocus();
+        QTest::keyClick(dialog.dialect(), Qt::Key_Down);
+        EXPECT_EQ(dialog.dialect()->currentText(), "Asterisk 1.4 (classic)");
+        EXPECT_TRUE(dialog.okButton()->isEnabled());
+        dialog.accept();
+    });
+    frame->action("Asterisk")->trigger();
+    EXPECT_EQ(doc().dialplanSettings().Dialect, DialplanDialect::Classic);
+    stack().undo();
+    EXPECT_EQ(doc().dialplanSettings().Dialect, DialplanDialect::Modern);
+
+    // A file keeps what it says: the sample menu says nothing, so it stays classic.
+    openFlow(MenuFlow);
+    EXPECT_EQ(doc().dialplanSettings().Dialect, DialplanDialect::Classic);
 }
 
 TEST_F(Dialogs, AboutShowsTheIconAndLeadsToTheGuide)

@@ -268,3 +268,31 @@ TEST_F(DialplanLines, TypedValuesCannotBreakTheirLines)
     EXPECT_TRUE(bracketsBalanced("f(g(1), 2)"));
     EXPECT_FALSE(bracketsBalanced(")("));
 }
+
+TEST_F(DialplanLines, FieldsThatNameVariablesTakeOnlyNames)
+{
+    // A name with a blank or a quote cannot be a variable on a dialplan line: validation says
+    // so, and the dialplan for today's Asterisk writes a name it takes.
+    const NodeId set = place(doc.startNode(), Kind::SetVar, {1, 0}, "Set",
+                             {{"var", "say \"hi\""}, {"value", "1"}});
+    const NodeId good =
+        place(set, Kind::SetVar, {2, 0}, "Good", {{"var", "${ok_1}"}, {"value", "2"}});
+    place(good, Kind::Op, {3, 0}, "Count", {{"var", "-3"}, {"op", "Increment"}, {"value", "1"}});
+    doc.validateFlow(false);
+    const std::vector<std::string> &errors = doc.errorLines();
+    const std::string message = "Invalid Value (A variable name has only letters, digits and _)";
+    EXPECT_NE(std::find(errors.begin(), errors.end(), "Set @Var Name:" + message), errors.end());
+    EXPECT_NE(std::find(errors.begin(), errors.end(), "Count @Var1 Name:" + message), errors.end());
+    for (const std::string &line : errors)
+        EXPECT_EQ(line.find("Good"), std::string::npos) << line;
+    EXPECT_TRUE(isVariableName("$lang$"));
+    EXPECT_FALSE(isVariableName("a.b"));
+
+    DialplanSettings settings = doc.dialplanSettings();
+    settings.Dialect = DialplanDialect::Modern;
+    doc.setDialplanSettings(settings);
+    const std::string text = exported();
+    EXPECT_NE(text.find("(Set),Set(say__hi_=1)"), std::string::npos);
+    EXPECT_NE(text.find("(Good),Set(ok_1=2)"), std::string::npos);
+    EXPECT_NE(text.find("(Count),Set(v_3=$[(0${v_3}) + (01)])"), std::string::npos);
+}
