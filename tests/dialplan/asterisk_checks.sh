@@ -120,11 +120,14 @@ asterisk() {
     for file in "$work"/*.conf "$work"/random/*.conf; do
         loads "$file" || failed=1
     done
-    # The sample's menu: 2 says goodbye, 0 goes to the operator, 1 asks for the PIN that the
-    # server-side script looks up, receiving the argument the classic line gives it.
+    # The sample's menu: 2 says goodbye, so does silence, 0 goes to the operator, 1 asks for
+    # the PIN that the server-side script looks up, receiving the argument the classic line
+    # gives it.
     walk wwwwww2wwww 'Executing \[2@context-MainMenu_2:[0-9]+\] Playback\(.*"Waves/goodbye"\)' ||
         failed=1
     walk wwwwww0wwww 'Executing \[0@context-MainMenu_2:[0-9]+\] Goto\(.*"operators,100,1"\)' ||
+        failed=1
+    walk wwwwwwwwwwwwwwwwwwwwww 'Executing \[t@context-MainMenu_2:[0-9]+\] Playback\(.*"Waves/goodbye"\)' ||
         failed=1
     walk wwwwww1wwww1234#wwwwww 'Executing \[s@context-EnterPin:[0-9]+\] Playback\(.*"Waves/welcome_back"\)' ||
         failed=1

@@ -3,6 +3,7 @@
 #include "tests/dialplan/export_fixture.h"
 #include "tests/dialplan/random_flow.h"
 
+#include <cstdlib>
 #include <map>
 #include <regex>
 #include <set>
@@ -188,6 +189,17 @@ TEST_F(ModernExport, EveryKindWritesLinesTodaysAsteriskRuns)
         "exten => s,n(Desk),Goto(default,100,1)",
     };
     EXPECT_EQ(context(text, "context-MainMenu"), expected);
+    // The whole file, for the linter and the Asterisk that load the golden files.
+    std::string golden = test::maskTimes(text);
+    const std::string folder = temp.path().string();
+    for (size_t at; (at = golden.find(folder)) != std::string::npos;)
+        golden.replace(at, folder.size(), "FOLDER");
+    const std::filesystem::path goldenFile =
+        std::filesystem::path(std::getenv("VOCARA_TEST_SOURCE_DIR")) /
+        "tests/dialplan/golden/every_kind_modern.conf";
+    if (std::getenv("VOCARA_UPDATE_GOLDEN"))
+        test::writeText(goldenFile, golden);
+    EXPECT_EQ(golden, test::readText(goldenFile)) << "compare with " << goldenFile;
     // A tooltip is a comment, without the blanks at its end.
     EXPECT_NE(text.find("\n;$$$$$$$says hello ;\nexten => s,1(Wave)"), std::string::npos);
 }
