@@ -6,6 +6,7 @@
 #include "document/vocara_doc.h"
 
 #include <cctype>
+#include <cstdint>
 
 namespace vocara {
 
@@ -102,6 +103,17 @@ std::string convertReferences(std::string_view value)
         i = close + 1;
     }
     return out;
+}
+
+std::int64_t leadingNumber(std::string_view text)
+{
+    std::int64_t number = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9' || number > INT64_MAX / 100)
+            break;
+        number = number * 10 + (c - '0');
+    }
+    return number;
 }
 
 std::string escapeSemicolons(std::string_view line)

@@ -2,6 +2,7 @@
 
 #include "document/node_data.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,9 @@ private:
 
 // "$name$" becomes "${name}", "${name}" stays; a value without "$" gives "".
 std::string convertReferences(std::string_view value);
+
+// The leading decimal digits of a value, 0 for none.
+std::int64_t leadingNumber(std::string_view text);
 
 // Every ";" of a dialplan line escaped, so that none comments out the rest of the line.
 std::string escapeSemicolons(std::string_view line);

@@ -16,18 +16,6 @@ bool isBlank(std::string_view text)
     return text.find_first_not_of(' ') == std::string_view::npos;
 }
 
-// Leading decimal digits, 0 for none.
-std::int64_t leadingNumber(std::string_view text)
-{
-    std::int64_t number = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9' || number > INT64_MAX / 100)
-            break;
-        number = number * 10 + (c - '0');
-    }
-    return number;
-}
-
 // A number for an expression that may be empty at run time: "(0${x})" is 0 when x is empty,
 // and "(0-3)" is still -3.
 std::string numberTerm(const std::string &value)

@@ -21,18 +21,6 @@ bool containsAny(std::string_view text, std::string_view chars, size_t from)
     return text.size() > from && text.find_first_of(chars, from) != std::string_view::npos;
 }
 
-// Leading decimal digits, 0 for none.
-std::int64_t leadingNumber(std::string_view text)
-{
-    std::int64_t number = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9' || number > INT64_MAX / 100)
-            break;
-        number = number * 10 + (c - '0');
-    }
-    return number;
-}
-
 } // namespace
 
 void AsteriskConfig::writeMenuOpening(const NodeData &node)
