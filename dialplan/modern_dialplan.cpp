@@ -274,7 +274,7 @@ void ModernDialplan::visitMenu(const NodeData &node, const Visit &visit, std::ve
     add(visit.place, "Goto(" + jumpMark(node.id) + ")");
     const size_t context = newContext("context-" + safeName(node.name));
     const Place place{context, extensionIn(context, "s")};
-    const std::string timeout = m_values.value(node, "timeOut");
+    const std::string timeout = m_values.converted(node, "timeOut");
     const std::string wave = removeAll(
         m_values.converted(node, node.kind == Kind::UserInput ? "wavefile" : "file"), ".wav");
     if (!isBlank(timeout))

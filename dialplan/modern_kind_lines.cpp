@@ -113,7 +113,7 @@ ModernDialplan::After ModernDialplan::writeOwnLines(const NodeData &node, Place 
     case Kind::Record:
         line("Record(" +
              argument(recordingName(v.converted(node, "RecordPath") + v.converted(node, "var"))) +
-             "," + argument(v.value(node, "timeOut")) + ")");
+             "," + argument(v.converted(node, "timeOut")) + ")");
         break;
     case Kind::SetVar: {
         const std::string name = v.bare(node, "var");
