@@ -68,10 +68,19 @@ inline void buildRandomFlow(CVocaraDoc &doc, std::uint32_t seed, int maxNodes = 
                     choice.keys.push_back(key);
             }
         }
-        const NodeId id = doc.addNode({i + 1, 1 + i % 7}, kind, choice);
+        // A column of its own (its branches take the next): no two nodes share a cell.
+        Cell cell{2 * i + 1, i % 7};
+        while (doc.nodeAt(cell) != NoNode)
+            ++cell.row;
+        const NodeId id = doc.addNode(cell, kind, choice);
         doc.setNodeName(id, pick(names));
         const KindDescriptor *descriptor = doc.catalogue().descriptor(kind);
         for (const PropertyDescriptor &property : descriptor->properties) {
+            // A check box holds what its editor can give it.
+            if (property.editorType == Editor::CheckBox) {
+                doc.setNodeValue(id, property.key, chance(50) ? "1" : "0");
+                continue;
+            }
             const auto items = dropDownItems(property.editorType);
             doc.setNodeValue(id, property.key,
                              !items.empty() && chance(80) ? std::string(pick(items))
