@@ -110,12 +110,29 @@ std::string ModernDialplan::argument(std::string_view text)
 
 // Places and lines.
 
+namespace {
+
+// `base`, or base_2, base_3 ... : the first that `taken` does not hold yet, which it then
+// holds. `next` remembers where the numbers go on, so that many equal names cost no more
+// than different ones.
+std::string firstFree(const std::string &base, std::unordered_set<std::string> &taken, int &next)
+{
+    if (next == 0) {
+        next = 2;
+        if (taken.insert(base).second)
+            return base;
+    }
+    while (!taken.insert(base + "_" + std::to_string(next)).second)
+        ++next;
+    return base + "_" + std::to_string(next++);
+}
+
+} // namespace
+
 size_t ModernDialplan::newContext(std::string name)
 {
-    std::string unique = name;
-    for (int n = 2; !m_contextNames.insert(unique).second; ++n)
-        unique = name + "_" + std::to_string(n);
-    m_contexts.push_back({unique, {}, {}});
+    const std::string unique = firstFree(name, m_contextNames, m_contextSuffixes[name]);
+    m_contexts.push_back({unique, {}, {}, {}});
     return m_contexts.size() - 1;
 }
 
@@ -138,10 +155,8 @@ std::string ModernDialplan::uniqueLabel(size_t context, std::string_view name)
     // A label of digits would be taken for a priority.
     if (std::isdigit(static_cast<unsigned char>(base.front())))
         base = "n" + base;
-    std::string label = base;
-    for (int n = 2; !m_contexts[context].labels.insert(label).second; ++n)
-        label = base + "_" + std::to_string(n);
-    return label;
+    Context &in = m_contexts[context];
+    return firstFree(base, in.labels, in.suffixes[base]);
 }
 
 void ModernDialplan::add(Place place, std::string app, const NodeData *labelled)

@@ -52,6 +52,7 @@ private:
         std::string name;
         std::vector<Extension> extensions;
         std::unordered_set<std::string> labels;
+        std::unordered_map<std::string, int> suffixes; // the next number to try for a name
     };
     struct Place
     {
@@ -104,6 +105,7 @@ private:
     std::unordered_map<NodeId, Target> m_targets;
     std::unordered_set<NodeId> m_written;
     std::unordered_set<std::string> m_contextNames;
+    std::unordered_map<std::string, int> m_contextSuffixes;
 };
 
 } // namespace vocara

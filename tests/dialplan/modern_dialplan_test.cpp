@@ -3,9 +3,9 @@
 #include "tests/dialplan/export_fixture.h"
 #include "tests/dialplan/random_flow.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 
@@ -28,8 +28,6 @@ std::vector<std::string> problems(const std::string &text)
     std::istringstream in(text);
     std::string line;
     std::string current;
-    const std::regex exten(R"(^exten => ([^,]+),(1|n)(?:\(([^)]*)\))?,(.*)$)");
-    const std::regex target(R"((context-[A-Za-z0-9_-]+),([^,:()]+),([A-Za-z0-9_-]+))");
     while (std::getline(in, line)) {
         if (line.empty() || line.front() == ';')
             continue;
@@ -40,23 +38,42 @@ std::vector<std::string> problems(const std::string &text)
             contexts[current];
             continue;
         }
-        std::smatch match;
-        if (!std::regex_match(line, match, exten)) {
+        // exten => EXTENSION,PRIORITY[(LABEL)],APPLICATION
+        constexpr std::string_view Head = "exten => ";
+        const size_t comma = line.find(',', Head.size());
+        const size_t priorityEnd = line.find_first_of(",(", comma + 1);
+        if (!line.starts_with(Head) || comma == std::string::npos ||
+            priorityEnd == std::string::npos) {
             found.push_back("not a line of ours: " + line);
             continue;
         }
-        auto &labels = contexts[current].labels[match[1]];
-        if (labels.empty() && match[2] != "1")
+        const std::string extension = line.substr(Head.size(), comma - Head.size());
+        const std::string priority = line.substr(comma + 1, priorityEnd - comma - 1);
+        size_t appStart = priorityEnd + 1;
+        std::string label;
+        if (line[priorityEnd] == '(') {
+            const size_t close = line.find("),", priorityEnd);
+            if (close == std::string::npos) {
+                found.push_back("not a line of ours: " + line);
+                continue;
+            }
+            label = line.substr(priorityEnd + 1, close - priorityEnd - 1);
+            appStart = close + 2;
+        }
+        if (priority != "1" && priority != "n")
+            found.push_back("a priority of neither kind: " + line);
+        auto &labels = contexts[current].labels[extension];
+        if (labels.empty() && priority != "1")
             found.push_back("extension not starting at 1: " + line);
         labels.insert("1");
-        if (match[3].matched) {
-            for (const auto &[extension, others] : contexts[current].labels) {
-                if (others.count(match[3]))
+        if (!label.empty()) {
+            for (const auto &[name, others] : contexts[current].labels) {
+                if (others.count(label))
                     found.push_back("label twice in " + current + ": " + line);
             }
-            labels.insert(match[3]);
+            labels.insert(label);
         }
-        const std::string app = match[4];
+        const std::string app = line.substr(appStart);
         int depth = 0;
         for (size_t i = 0; i < app.size(); ++i) {
             if (app[i] == ';' && (i == 0 || app[i - 1] != '\\'))
@@ -68,9 +85,27 @@ std::vector<std::string> problems(const std::string &text)
         if (depth != 0)
             found.push_back("unbalanced: " + line);
         if (app.starts_with("Goto(") || app.starts_with("GotoIf(")) {
-            for (std::sregex_iterator it(app.begin(), app.end(), target), end; it != end; ++it)
-                jumps.emplace_back((*it)[1].str() + "|" + (*it)[2].str() + "|" + (*it)[3].str(),
+            // Every "context-NAME,EXTENSION,LABEL" the jump names.
+            auto nameChar = [](char c) {
+                return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
+            };
+            for (size_t at = app.find("context-"); at != std::string::npos;
+                 at = app.find("context-", at + 1)) {
+                size_t end = at;
+                while (end < app.size() && nameChar(app[end]))
+                    ++end;
+                const size_t extensionEnd = app.find_first_of(",:()", end + 1);
+                if (end >= app.size() || app[end] != ',' || extensionEnd == std::string::npos ||
+                    app[extensionEnd] != ',')
+                    continue;
+                size_t labelEnd = extensionEnd + 1;
+                while (labelEnd < app.size() && nameChar(app[labelEnd]))
+                    ++labelEnd;
+                jumps.emplace_back(app.substr(at, end - at) + "|" +
+                                       app.substr(end + 1, extensionEnd - end - 1) + "|" +
+                                       app.substr(extensionEnd + 1, labelEnd - extensionEnd - 1),
                                    line);
+            }
         }
     }
     for (const auto &[where, from] : jumps) {
@@ -124,6 +159,11 @@ TEST(ModernDialplan, NamesBecomeLabelsAndValuesStayOneArgument)
     EXPECT_EQ(ModernDialplan::argument(R"(a,b "c" d\e)"), R"(a\,b \"c\" d\\e)");
     EXPECT_EQ(ModernDialplan::argument("${IF($[1]?a,b)},x"), "${IF($[1]?a,b)}\\,x");
     EXPECT_EQ(ModernDialplan::argument("$[${a} , 2] ,"), "$[${a} , 2] \\,");
+
+    // The checker the export tests use finds what it looks for.
+    const std::vector<std::string> found =
+        problems("[context-a]\nexten => s,n(x),Goto(context-a,s,y)\nexten => t,1(x),Set(a=b;c)\n");
+    EXPECT_EQ(found.size(), 4u); // priority, label twice, semicolon, jump
 }
 
 TEST_F(ModernExport, EveryKindWritesLinesTodaysAsteriskRuns)
