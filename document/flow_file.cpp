@@ -32,7 +32,7 @@ protected:
 std::string printed(const tinyxml2::XMLDocument &image)
 {
     FlowPrinter printer;
-    image.Print(&printer);
+    printXml(image, printer);
     return std::string(printer.CStr(), static_cast<size_t>(printer.CStrSize() - 1));
 }
 
@@ -79,7 +79,7 @@ bool CVocaraDoc::open(const std::string &path, DocumentMode layout)
     std::string text;
     if (!readFlowText(path, text))
         return false;
-    auto image = std::make_unique<tinyxml2::XMLDocument>();
+    XmlImage image = newXmlImage();
     const bool parsed = parseXml(text, *image);
     tinyxml2::XMLElement *root = parsed ? image->RootElement() : nullptr;
     tinyxml2::XMLElement *start = root ? root->FirstChildElement(FlowXml::Start) : nullptr;
@@ -135,7 +135,8 @@ bool CVocaraDoc::insertScript(std::string_view name, int x, int y)
         m_dialogs.error(Msg::fillIn(Msg::FileNotFound, {path}));
         return false;
     }
-    tinyxml2::XMLDocument script;
+    const XmlImage image = newXmlImage();
+    tinyxml2::XMLDocument &script = *image;
     const std::string text = readWholeFile(path).value_or(std::string());
     if (!parseXml(text, script) || !script.RootElement()) {
         m_dialogs.error(Msg::InvalidFlowFile);

@@ -31,7 +31,8 @@ std::optional<std::string> extractFlowText(std::string_view fileText)
 
 bool isFlowText(std::string_view text)
 {
-    tinyxml2::XMLDocument doc;
+    const XmlImage image = newXmlImage();
+    tinyxml2::XMLDocument &doc = *image;
     if (!parseXml(text, doc))
         return false;
     const tinyxml2::XMLElement *root = doc.RootElement();

@@ -2,6 +2,7 @@
 
 #include "document/flow_format.h"
 #include "document/vocara_doc.h"
+#include "document/xml_reader.h"
 
 #include <tinyxml2.h>
 
@@ -214,11 +215,11 @@ void FlowWriter::write(tinyxml2::XMLDocument &image, bool valid)
     if (!start)
         start = root->InsertFirstChild(image.NewElement(FlowXml::Start))->ToElement();
     start->SetAttribute("valid", valid ? "true" : "false");
-    start->DeleteChildren();
+    releaseXml(*start);
 
     tinyxml2::XMLElement *orphans = root->FirstChildElement(FlowXml::Orphans);
     if (orphans)
-        orphans->DeleteChildren();
+        releaseXml(*orphans);
     auto orphanSection = [&] {
         // Older files may lack the section; nodes are never dropped for that.
         if (!orphans)

@@ -114,7 +114,7 @@ std::string_view settingKey(int id)
 IvrSettings::IvrSettings(std::filesystem::path file, std::string programFolder)
     : m_file(std::move(file))
     , m_programFolder(std::move(programFolder))
-    , m_doc(std::make_unique<tinyxml2::XMLDocument>())
+    , m_doc(newXmlImage())
 {
     parse(defaultText(m_programFolder));
 }
@@ -145,7 +145,7 @@ std::string IvrSettings::defaultText(std::string_view programFolder)
         element->SetAttribute(ValueAttribute.data(), value.c_str());
     }
     tinyxml2::XMLPrinter printer(nullptr, true);
-    doc.Print(&printer);
+    printXml(doc, printer);
     return printer.CStr();
 }
 
@@ -154,9 +154,9 @@ namespace {
 // A settings file is one IvrSet element; before it only the declaration, comments and a
 // document type, after it only comments. The XML reader takes more (text, further
 // elements), but what it takes there would not survive a save and a reload.
-std::unique_ptr<tinyxml2::XMLDocument> parsedSettings(const std::string &text)
+XmlImage parsedSettings(const std::string &text)
 {
-    auto doc = std::make_unique<tinyxml2::XMLDocument>();
+    XmlImage doc = newXmlImage();
     if (doc->Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS)
         return nullptr;
     const tinyxml2::XMLElement *root = doc->RootElement();
@@ -215,7 +215,7 @@ std::optional<std::string> valueOf(tinyxml2::XMLDocument &doc, int id)
 std::string printed(const tinyxml2::XMLDocument &doc)
 {
     tinyxml2::XMLPrinter printer;
-    doc.Print(&printer);
+    printXml(doc, printer);
     return std::string(printer.CStr(), static_cast<size_t>(printer.CStrSize() - 1));
 }
 
@@ -223,7 +223,7 @@ std::string printed(const tinyxml2::XMLDocument &doc)
 
 bool IvrSettings::parse(const std::string &text)
 {
-    std::unique_ptr<tinyxml2::XMLDocument> doc = parsedSettings(text);
+    XmlImage doc = parsedSettings(text);
     if (!doc)
         return false;
     m_doc = std::move(doc);
@@ -292,7 +292,7 @@ bool IvrSettings::save(std::string *error) const
 {
     const std::string text = printed(*m_doc);
     // Never write what the next start would refuse or read differently.
-    const std::unique_ptr<tinyxml2::XMLDocument> check = parsedSettings(text);
+    const XmlImage check = parsedSettings(text);
     bool same = check != nullptr;
     for (int id = 1; same && id <= Setting::DefaultTreePath; ++id)
         same = valueOf(*check, id) == valueOf(*m_doc, id);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/xml_reader.h"
+
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -93,7 +95,7 @@ private:
 
     std::filesystem::path m_file;
     std::string m_programFolder;
-    std::unique_ptr<tinyxml2::XMLDocument> m_doc;
+    XmlImage m_doc;
 };
 
 } // namespace vocara

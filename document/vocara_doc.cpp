@@ -58,7 +58,7 @@ std::string_view LinkResult::message() const
 CVocaraDoc::CVocaraDoc(UserDialogs &dialogs)
     : m_dialogs(dialogs)
     , m_catalogue(&KindCatalogue::forMode(CatalogueMode::Flow))
-    , m_image(std::make_unique<tinyxml2::XMLDocument>())
+    , m_image(newXmlImage())
     , m_userFolder(userFolder())
     , m_defaultSaveFolder(m_userFolder.string())
     , m_second(systemSecond)

@@ -5,6 +5,7 @@
 #include "document/kind_catalogue.h"
 #include "document/node_data.h"
 #include "document/variable_list.h"
+#include "document/xml_reader.h"
 
 #include <array>
 #include <filesystem>
@@ -276,7 +277,7 @@ private:
     std::string m_defaultTreePath;
     std::string m_path;
     std::string m_title;
-    std::unique_ptr<tinyxml2::XMLDocument> m_image;
+    XmlImage m_image;
     DialplanExporter *m_exporter = nullptr;
     std::filesystem::path m_userFolder;
     std::string m_installFolder;

@@ -309,12 +309,79 @@ bool Parser::run()
 
 } // namespace
 
+void releaseXml(tinyxml2::XMLNode &node)
+{
+    tinyxml2::XMLNode *current = &node;
+    while (true) {
+        // Down to a leaf, then free it and go on from its parent.
+        while (current->LastChild())
+            current = current->LastChild();
+        if (current == &node)
+            return;
+        tinyxml2::XMLNode *parent = current->Parent();
+        parent->DeleteChild(current);
+        current = parent;
+    }
+}
+
+void printXml(const tinyxml2::XMLDocument &doc, tinyxml2::XMLPrinter &printer)
+{
+    // The visits of XMLPrinter, in the order XMLDocument::Print makes them.
+    printer.VisitEnter(doc);
+    const tinyxml2::XMLNode *node = doc.FirstChild();
+    while (node) {
+        const tinyxml2::XMLElement *element = node->ToElement();
+        if (element) {
+            printer.VisitEnter(*element, element->FirstAttribute());
+            if (element->FirstChild()) {
+                node = element->FirstChild();
+                continue;
+            }
+            printer.VisitExit(*element);
+        } else if (const tinyxml2::XMLText *text = node->ToText()) {
+            printer.Visit(*text);
+        } else if (const tinyxml2::XMLComment *comment = node->ToComment()) {
+            printer.Visit(*comment);
+        } else if (const tinyxml2::XMLDeclaration *declaration = node->ToDeclaration()) {
+            printer.Visit(*declaration);
+        } else if (const tinyxml2::XMLUnknown *unknown = node->ToUnknown()) {
+            printer.Visit(*unknown);
+        }
+        // On to the next sibling, closing every element whose last child this was.
+        while (node && !node->NextSibling()) {
+            node = node->Parent();
+            if (node == &doc)
+                node = nullptr;
+            else if (node)
+                printer.VisitExit(*node->ToElement());
+        }
+        if (node)
+            node = node->NextSibling();
+    }
+    printer.VisitExit(doc);
+}
+
+void XmlDocumentDeleter::operator()(tinyxml2::XMLDocument *doc) const
+{
+    if (!doc)
+        return;
+    releaseXml(*doc);
+    delete doc;
+}
+
+XmlImage newXmlImage()
+{
+    return XmlImage(new tinyxml2::XMLDocument);
+}
+
 bool parseXml(std::string_view text, tinyxml2::XMLDocument &doc, std::string *error, int maxDepth)
 {
+    releaseXml(doc);
     doc.Clear();
     Parser parser(text, doc, maxDepth);
     if (parser.run())
         return true;
+    releaseXml(doc);
     doc.Clear();
     if (error)
         *error = parser.error();

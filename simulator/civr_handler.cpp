@@ -101,7 +101,7 @@ bool CIVRHandler::StartIVR(const std::string &path, const std::string &folder)
 {
     m_sounds->play(SignalSounds::Start, false);
     m_folder = folder;
-    auto document = std::make_unique<tinyxml2::XMLDocument>();
+    XmlImage document = newXmlImage();
     const std::optional<std::string> text = readWholeFile(path);
     if (!text || !parseXml(*text, *document) || !document->RootElement())
         return false;

@@ -3,6 +3,8 @@
 #include "simulator/trace_tree.h"
 #include "simulator/variable_table.h"
 
+#include "document/xml_reader.h"
+
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -111,7 +113,7 @@ private:
     std::unique_ptr<CPlayWaveThread> m_waves;
     std::unique_ptr<SignalSounds> m_sounds;
     std::vector<std::filesystem::path> m_madeFiles;
-    std::unique_ptr<tinyxml2::XMLDocument> m_document;
+    XmlImage m_document;
     std::string m_folder;
     VariableTable m_variables;
     VariableTable m_finalVariables;

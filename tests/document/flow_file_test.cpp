@@ -507,21 +507,27 @@ TEST_F(FlowFile, SettingsAreReadByPosition)
 
 TEST_F(FlowFile, HostileFilesNeitherCrashNorGrowWithoutBound)
 {
-    // Deep nesting, far beyond what the XML library takes, still loads...
+    // A long chain nests as deep as it is long, far beyond what the XML library takes or a
+    // stack holds when it is walked by recursion: it loads, saves, and loads again the same.
     std::string deep = Header;
-    const int depth = 3000;
+    const int depth = 60000;
     for (int i = 0; i < depth; ++i)
-        deep += "<Wait second=\"1\" X=\"" + std::to_string(i + 1) + "\" Y=\"0\">";
+        deep += "<Wait second=\"1\" X=\"" + std::to_string(i % 5000 + 1) + "\" Y=\"" +
+                std::to_string(i / 5000) + "\">";
     for (int i = 0; i < depth; ++i)
         deep += "</Wait>";
     deep += Footer;
     auto loaded = load("deep.qfl", deep);
     EXPECT_EQ(loaded->nodeCount(), static_cast<size_t>(depth + 1));
     ASSERT_TRUE(loaded->save(file("deep.qfl")));
-    auto reloaded = load("deep2.qfl", readText(temp / "deep.qfl"));
+    const std::string saved = readText(temp / "deep.qfl");
+    auto reloaded = load("deep2.qfl", saved);
     EXPECT_EQ(reloaded->nodeCount(), static_cast<size_t>(depth + 1));
+    ASSERT_TRUE(reloaded->save(file("deep2.qfl")));
+    EXPECT_TRUE(readText(temp / "deep2.qfl") == saved);
+    reloaded->validateFlow(false);
 
-    // ...but there is a limit, and coordinates are kept inside the grid.
+    // An element left open is refused, and coordinates are kept inside the grid.
     std::string deeper = Header;
     for (int i = 0; i < 6000; ++i)
         deeper += "<Hang>";

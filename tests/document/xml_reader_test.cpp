@@ -59,7 +59,7 @@ TEST(XmlReader, RefusesWhatIsNotWellFormed)
     }
 }
 
-TEST(XmlReader, NestingIsLimitedOnlyByTheCap)
+TEST(XmlReader, NestingIsLimitedOnlyByACapWhenOneIsGiven)
 {
     std::string text;
     for (int i = 0; i < 1000; ++i)
@@ -71,4 +71,34 @@ TEST(XmlReader, NestingIsLimitedOnlyByTheCap)
     std::string error;
     EXPECT_FALSE(parseXml(text, doc, &error, 500));
     EXPECT_NE(error.find("nested too deeply"), std::string::npos);
+}
+
+TEST(XmlReader, PrintsAsTheLibraryAndFreesDeepTreesWithoutRecursion)
+{
+    const std::string text = "\xEF\xBB\xBF<?xml version=\"1.0\" ?>\n<!-- note --><!DOCTYPE x>"
+                             "<a k=\"1\" j=\"&amp;\"><b/><c>text &lt;</c><d><e><f/></e></d>"
+                             "<![CDATA[raw]]></a><!-- after -->";
+    tinyxml2::XMLDocument doc;
+    ASSERT_TRUE(parseXml(text, doc));
+    tinyxml2::XMLPrinter library;
+    doc.Print(&library);
+    tinyxml2::XMLPrinter ours;
+    printXml(doc, ours);
+    EXPECT_STREQ(ours.CStr(), library.CStr());
+
+    // A million levels: freed (and parsed) with no stack to speak of.
+    std::string deep;
+    const int depth = 1000000;
+    for (int i = 0; i < depth; ++i)
+        deep += "<n>";
+    for (int i = 0; i < depth; ++i)
+        deep += "</n>";
+    XmlImage image = newXmlImage();
+    ASSERT_TRUE(parseXml(deep, *image));
+    tinyxml2::XMLPrinter compact(nullptr, true);
+    printXml(*image, compact);
+    // "<n>" and "</n>" for each level but the innermost, which is "<n/>".
+    EXPECT_EQ(std::string(compact.CStr()).size(), 7u * depth - 3u);
+    releaseXml(*image);
+    EXPECT_EQ(image->FirstChild(), nullptr);
 }
