@@ -11,13 +11,11 @@ Clock::Clock(double scale)
 
 void Clock::setScale(double scale)
 {
-    std::lock_guard lock(m_mutex);
     m_scale = std::isfinite(scale) ? std::max(0.0, scale) : 1.0;
 }
 
 double Clock::scale() const
 {
-    std::lock_guard lock(m_mutex);
     return m_scale;
 }
 
@@ -30,9 +28,12 @@ std::chrono::milliseconds Clock::scaled(std::chrono::milliseconds duration) cons
 
 bool Clock::sleepFor(std::chrono::milliseconds duration)
 {
-    const auto deadline = std::chrono::steady_clock::now() + scaled(duration);
+    const std::chrono::milliseconds pause = scaled(duration);
+    if (pause.count() == 0)
+        return !m_interrupted;
+    const auto deadline = std::chrono::steady_clock::now() + pause;
     std::unique_lock lock(m_mutex);
-    return !m_wake.wait_until(lock, deadline, [this] { return m_interrupted; });
+    return !m_wake.wait_until(lock, deadline, [this] { return m_interrupted.load(); });
 }
 
 void Clock::interrupt()
@@ -46,8 +47,7 @@ void Clock::interrupt()
 
 bool Clock::interrupted() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_interrupted;
+    return m_interrupted.load();
 }
 
 void Clock::resume()

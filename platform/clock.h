@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -18,7 +19,8 @@ public:
     // A real-time duration as this clock runs it.
     std::chrono::milliseconds scaled(std::chrono::milliseconds duration) const;
 
-    // Waits for the scaled duration; false when interrupt() cut it short.
+    // Waits for the scaled duration; false when interrupt() cut it short. A pause that scales
+    // to nothing takes no lock and does not wait.
     bool sleepFor(std::chrono::milliseconds duration);
     // Wakes every sleeper now, and every later one until resume().
     void interrupt();
@@ -27,10 +29,10 @@ public:
     bool interrupted() const;
 
 private:
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex; // taken to wait and to interrupt, so that no wake-up is lost
     std::condition_variable m_wake;
-    double m_scale;
-    bool m_interrupted = false;
+    std::atomic<double> m_scale;
+    std::atomic<bool> m_interrupted = false;
 };
 
 } // namespace vocara

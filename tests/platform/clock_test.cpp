@@ -25,3 +25,15 @@ TEST(Clock, ScalesPausesAndStopsThemEarly)
     clock.setScale(0.001);
     EXPECT_TRUE(clock.sleepFor(1000ms)); // one real millisecond
 }
+
+TEST(Clock, APauseOfNothingStillSaysWhetherTheCallWasStopped)
+{
+    // At scale 0 nothing waits, however long the pause; a stop is still reported.
+    Clock clock(0);
+    EXPECT_TRUE(clock.sleepFor(std::chrono::hours(1)));
+    clock.interrupt();
+    EXPECT_FALSE(clock.sleepFor(std::chrono::hours(1)));
+    EXPECT_TRUE(clock.interrupted());
+    clock.resume();
+    EXPECT_TRUE(clock.sleepFor(0ms));
+}
