@@ -83,7 +83,8 @@ bool CVocaraDoc::open(const std::string &path, DocumentMode layout)
     const bool parsed = parseXml(text, *image);
     tinyxml2::XMLElement *root = parsed ? image->RootElement() : nullptr;
     tinyxml2::XMLElement *start = root ? root->FirstChildElement(FlowXml::Start) : nullptr;
-    if (!root || std::string_view(root->Name()) != FlowXml::Root || !start) {
+    if (!root || std::string_view(root->Name()) != FlowXml::Root || !start ||
+        !FlowReader::coordinatesInGrid(root)) {
         m_dialogs.error(Msg::InvalidFlowFile);
         return false;
     }

@@ -18,7 +18,7 @@ std::string attribute(const tinyxml2::XMLElement *element, const char *name)
     return value ? std::string(value) : std::string();
 }
 
-// Numbers as the C library reads them: leading digits, 0 for none, clamped to the grid.
+// Numbers as the C library reads them: leading digits, 0 for none, kept inside the grid.
 int coordinate(const tinyxml2::XMLElement *element, const char *name)
 {
     const char *value = element->Attribute(name);
@@ -29,6 +29,24 @@ int coordinate(const tinyxml2::XMLElement *element, const char *name)
 }
 
 } // namespace
+
+bool FlowReader::coordinatesInGrid(const tinyxml2::XMLElement *root)
+{
+    std::vector<const tinyxml2::XMLElement *> stack{root};
+    while (!stack.empty()) {
+        const tinyxml2::XMLElement *element = stack.back();
+        stack.pop_back();
+        for (const char *name : {"X", "Y", "childx", "childy"}) {
+            const char *value = element->Attribute(name);
+            if (value && std::strtoll(value, nullptr, 10) > MaxGridCoordinate)
+                return false;
+        }
+        for (const tinyxml2::XMLElement *child = element->FirstChildElement(); child;
+             child = child->NextSiblingElement())
+            stack.push_back(child);
+    }
+    return true;
+}
 
 FlowReader::FlowReader(CVocaraDoc &doc)
     : m_doc(doc)

@@ -18,6 +18,10 @@ class FlowReader
 public:
     explicit FlowReader(CVocaraDoc &doc);
 
+    // False when a node or link below `root` has a row or column beyond the grid: such a file
+    // is refused rather than its nodes moved.
+    static bool coordinatesInGrid(const tinyxml2::XMLElement *root);
+
     // Scripts are inserted with default names, moved by a number of cells.
     void setKeepNames(bool keep) { m_keepNames = keep; }
     void setOffset(Cell offset) { m_offset = offset; }

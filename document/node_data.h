@@ -27,9 +27,10 @@ inline constexpr int CellSize = 50;
 // The node box drawn in a cell: its offset inside the cell and its side.
 inline constexpr int NodeBoxOffset = 5;
 inline constexpr int NodeBoxSize = 38;
-// Cells beyond this row or column are clamped: a damaged file or clipboard block cannot make
-// the canvas billions of pixels wide.
-inline constexpr int MaxGridCoordinate = 10000;
+// The last row and column of the grid: far beyond any flow a person draws, and its pixels
+// (50 a cell) still fit an int. A file with a node beyond it is refused; an edit that would
+// go beyond stops at it.
+inline constexpr int MaxGridCoordinate = 1'000'000;
 
 // A cell on the grid: negative rows and columns become 0, large ones the limit.
 inline constexpr Cell clampToGrid(Cell cell)

@@ -149,6 +149,7 @@ void CVocaraDoc::resetContent()
 {
     m_nodes.clear();
     m_columns.clear();
+    m_columnCount = 0;
     m_sequence.clear();
     m_cells.clear();
     m_kindCounts.fill(0);
@@ -207,7 +208,7 @@ std::vector<NodeId> CVocaraDoc::nodesInGridOrder() const
 {
     std::vector<NodeId> result;
     result.reserve(m_nodes.size());
-    for (const auto &column : m_columns) {
+    for (const auto &[index, column] : m_columns) {
         for (const auto &[sequence, id] : column)
             result.push_back(id);
     }
@@ -241,9 +242,7 @@ std::string CVocaraDoc::defaultNodeName(NodeKind kind) const
 
 void CVocaraDoc::ensureGridColumns(int count)
 {
-    count = std::min(count, MaxGridCoordinate + 1);
-    if (count > gridColumnCount())
-        m_columns.resize(static_cast<size_t>(count));
+    m_columnCount = std::max(m_columnCount, std::min(count, MaxGridCoordinate + 1));
 }
 
 void CVocaraDoc::growCanvasFor(Cell cell)
@@ -252,12 +251,14 @@ void CVocaraDoc::growCanvasFor(Cell cell)
     constexpr int Step = 150;
     const int right = cell.column * CellSize + NodeBoxOffset + NodeBoxSize;
     const int bottom = cell.row * CellSize + NodeBoxOffset + NodeBoxSize;
-    while (m_extent.width - right < Margin) {
-        m_extent.width += Step;
-        ensureGridColumns(gridColumnCount() + 3);
+    // Steps of 150 pixels, three more grid columns with each, until the margin is there.
+    if (m_extent.width - right < Margin) {
+        const int steps = (Margin - (m_extent.width - right) + Step - 1) / Step;
+        m_extent.width += steps * Step;
+        ensureGridColumns(gridColumnCount() + 3 * steps);
     }
-    while (m_extent.height - bottom < Margin)
-        m_extent.height += Step;
+    if (m_extent.height - bottom < Margin)
+        m_extent.height += (Margin - (m_extent.height - bottom) + Step - 1) / Step * Step;
 }
 
 NodeId CVocaraDoc::insertNode(Cell cell, NodeKind kind)
@@ -409,14 +410,17 @@ void CVocaraDoc::enterGrid(NodeId id, Cell cell, std::uint64_t sequence)
 {
     ensureGridColumns(cell.column + 1);
     growCanvasFor(cell);
-    m_columns[static_cast<size_t>(cell.column)].emplace(sequence, id);
+    m_columns[cell.column].emplace(sequence, id);
     m_sequence[id] = sequence;
     m_cells[cell].push_back(id);
 }
 
 void CVocaraDoc::leaveGrid(NodeId id, Cell cell)
 {
-    m_columns[static_cast<size_t>(cell.column)].erase(m_sequence.at(id));
+    const auto column = m_columns.find(cell.column);
+    column->second.erase(m_sequence.at(id));
+    if (column->second.empty())
+        m_columns.erase(column);
     m_sequence.erase(id);
     auto cellEntry = m_cells.find(cell);
     std::erase(cellEntry->second, id);

@@ -204,7 +204,7 @@ public:
     void setNodeRect(NodeId id, NodeRect rect);
 
     // Grid index and the canvas it needs.
-    int gridColumnCount() const { return static_cast<int>(m_columns.size()); }
+    int gridColumnCount() const { return m_columnCount; }
     void ensureGridColumns(int count);
     CanvasExtent canvasExtent() const { return m_extent; }
 
@@ -289,7 +289,10 @@ private:
     std::unordered_map<NodeId, NodeData> m_nodes;
     // Grid index: per column, the nodes in the order they were placed (keyed by a sequence
     // number), and per cell the nodes on it.
-    std::vector<std::map<std::uint64_t, NodeId>> m_columns;
+    // The nodes of each column that has any, in the order they entered it: sparse, so that a
+    // node far out costs no more than one near the start.
+    std::map<int, std::map<std::uint64_t, NodeId>> m_columns;
+    int m_columnCount = 0;
     std::unordered_map<NodeId, std::uint64_t> m_sequence;
     std::map<Cell, std::vector<NodeId>> m_cells;
     std::uint64_t m_nextSequence = 0;

@@ -536,10 +536,19 @@ TEST_F(FlowFile, HostileFilesNeitherCrashNorGrowWithoutBound)
     EXPECT_FALSE(doc.open(file("deeper.qfl")));
     EXPECT_EQ(dialogs.texts(), std::vector<std::string>{std::string(Msg::InvalidFlowFile)});
 
-    auto wide = load("wide.qfl", Header + R"(<Hang X="2000000000" Y="-5"/>)" + Footer);
-    const NodeData *hang = wide->node(wide->node(wide->startNode())->children.at(0));
-    EXPECT_EQ(hang->cell, (Cell{MaxGridCoordinate, 0}));
-    EXPECT_LE(wide->gridColumnCount(), MaxGridCoordinate + 1);
+    // A node beyond the grid is not moved onto its edge: the file is refused.
+    writeText(temp / "wide.qfl", Header + R"(<Hang X="2000000000" Y="-5"/>)" + Footer);
+    dialogs.clear();
+    EXPECT_FALSE(doc.open(file("wide.qfl")));
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{std::string(Msg::InvalidFlowFile)});
+    // The grid's last column and row are still its own, and cost no more than the first.
+    auto far = load("far.qfl", Header + R"(<Hang X="1000000" Y="1000000"/>)" + Footer);
+    const NodeData *hang = far->node(far->node(far->startNode())->children.at(0));
+    EXPECT_EQ(hang->cell, (Cell{MaxGridCoordinate, MaxGridCoordinate}));
+    EXPECT_EQ(far->gridColumnCount(), MaxGridCoordinate + 1);
+    ASSERT_TRUE(far->save(file("far.qfl")));
+    auto again = load("far2.qfl", readText(temp / "far.qfl"));
+    EXPECT_NE(again->nodeAt({MaxGridCoordinate, MaxGridCoordinate}), NoNode);
 }
 
 TEST_F(FlowFile, ScriptsInsertUnlinkedWithDefaultNamesAndShiftedLinks)
