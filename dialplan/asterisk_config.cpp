@@ -82,14 +82,28 @@ NodeId AsteriskConfig::upward(NodeId id) const
 // walk up runs out of parents or goes round in a loop.
 NodeId AsteriskConfig::contextNode(NodeId id) const
 {
+    // Every node on the way up has the answer of the node it started from: they are kept, so
+    // that a long chain is walked once, not once per node.
+    std::vector<NodeId> path;
     std::unordered_set<NodeId> seen;
+    NodeId found = m_doc.startNode();
     for (NodeId current = id; current != NoNode && seen.insert(current).second;
          current = upward(current)) {
+        const auto known = m_contexts.find(current);
+        if (known != m_contexts.end()) {
+            found = known->second;
+            break;
+        }
         const NodeData *node = m_doc.node(current);
-        if (node->kind == Kind::Start || isMenu(node->kind))
-            return current;
+        if (node->kind == Kind::Start || isMenu(node->kind)) {
+            found = current;
+            break;
+        }
+        path.push_back(current);
     }
-    return m_doc.startNode();
+    for (NodeId on : path)
+        m_contexts.emplace(on, found);
+    return found;
 }
 
 std::string AsteriskConfig::ContextOf(NodeId id) const

@@ -71,6 +71,7 @@ private:
     NodeId m_current = NoNode;
     std::unordered_map<std::string, std::string> m_bookmarks; // context header -> extension
     std::unordered_set<NodeId> m_translated;
+    mutable std::unordered_map<NodeId, NodeId> m_contexts; // node -> the node of its context
 };
 
 } // namespace vocara
