@@ -24,7 +24,8 @@ std::vector<NodeId> exportOrder(const CVocaraDoc &doc, const NodeData &node);
 class LineValues
 {
 public:
-    // With `safeNames`, a field that names a variable gives a name Asterisk takes.
+    // With `safeNames`, a field that names a variable gives a name Asterisk takes, and no
+    // value holds the two control characters the modern writer marks its jumps with.
     explicit LineValues(const CVocaraDoc &doc, bool safeNames = false)
         : m_doc(doc)
         , m_safeNames(safeNames)

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 
 namespace vocara {
 
@@ -202,7 +203,15 @@ std::string ModernDialplan::resolved(const std::string &app) const
             break;
         const size_t close = app.find(MarkClose, open);
         text.append(app, at, open - at);
-        const NodeId id = static_cast<NodeId>(std::stoll(app.substr(open + 1, close - open - 1)));
+        NodeId id = NoNode;
+        const char *first = app.data() + open + 1;
+        const char *last = close == std::string::npos ? first : app.data() + close;
+        if (std::from_chars(first, last, id).ptr != last || first == last) {
+            // Not a mark of ours (typed values have theirs taken out): a character as any.
+            text += MarkOpen;
+            at = open + 1;
+            continue;
+        }
         const auto it = m_targets.find(id);
         // A node no path writes (its primary parent is unreachable): nothing to jump to.
         if (it == m_targets.end())

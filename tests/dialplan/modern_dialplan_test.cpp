@@ -273,6 +273,22 @@ TEST_F(ModernExport, NamesThatClashGetLabelsAndContextsOfTheirOwn)
     EXPECT_NE(std::find(outer.begin(), outer.end(), "exten => 1,n(Menu_2),Hangup()"), outer.end());
 }
 
+TEST_F(ModernExport, ControlCharactersInValuesAreNoJumps)
+{
+    // The writer marks jumps with \x01 and \x02 until every label is known; a value holding
+    // them (a damaged file can) neither ends the export nor becomes a jump.
+    const NodeId first = place(doc.startNode(), Kind::PlayWave, {1, 0}, "First",
+                               {{"file", std::string("a\x01") + "1\x02" + "b"}});
+    place(first, Kind::Wait, {2, 0}, "Pause", {{"second", "\x01"}});
+    DialplanSettings settings = doc.dialplanSettings();
+    settings.SoundFilePath = "/s\x01x/";
+    doc.setDialplanSettings(settings);
+    const std::string text = exported();
+    EXPECT_EQ(problems(text), std::vector<std::string>());
+    EXPECT_NE(text.find("(First),Playback(/s\x01x/a1b)"), std::string::npos);
+    EXPECT_NE(text.find("(Pause),Wait(0)"), std::string::npos);
+}
+
 TEST_F(ModernExport, OpensAgainAsTheSameFlowAndSavesTheSameBytes)
 {
     place(doc.startNode(), Kind::PlayWave, {1, 0}, "Hello",
