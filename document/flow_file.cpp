@@ -1,5 +1,6 @@
 // Opening, saving and inserting flow files: the file side of CVocaraDoc.
 #include "document/dialplan_exporter.h"
+#include "document/flow_file_reader.h"
 #include "document/flow_format.h"
 #include "document/flow_reader.h"
 #include "document/flow_trailer.h"
@@ -18,24 +19,6 @@ namespace vocara {
 
 namespace {
 
-// Indents like the library's printer, but no deeper than a screen is wide: a long flow nests
-// thousands of levels, and full indentation would grow the file with the square of its depth.
-class FlowPrinter : public tinyxml2::XMLPrinter
-{
-public:
-    static constexpr int MaxIndent = 32;
-
-protected:
-    void PrintSpace(int depth) override { XMLPrinter::PrintSpace(std::min(depth, MaxIndent)); }
-};
-
-std::string printed(const tinyxml2::XMLDocument &image)
-{
-    FlowPrinter printer;
-    printXml(image, printer);
-    return std::string(printer.CStr(), static_cast<size_t>(printer.CStrSize() - 1));
-}
-
 int floorDiv(int value, int divisor)
 {
     return value >= 0 ? value / divisor : -((-value + divisor - 1) / divisor);
@@ -45,24 +28,20 @@ int floorDiv(int value, int divisor)
 
 std::string CVocaraDoc::flowText() const
 {
-    return printed(*m_image);
+    return FlowWriter(*this).text(*m_image);
 }
 
-bool CVocaraDoc::readFlowText(const std::string &path, std::string &text)
+bool CVocaraDoc::flowSource(const std::string &path, std::filesystem::path &source)
 {
     if (modeForPath(path) != DocumentMode::Asterisk) {
-        // A file that cannot be read has no root element either.
-        text = readWholeFile(path).value_or(std::string());
+        source = path;
         return true;
     }
-    const std::filesystem::path extracted = m_userFolder / FlowFiles::ExtractedFlow;
-    if (!ExtractFlow(path, extracted)) {
+    source = m_userFolder / FlowFiles::ExtractedFlow;
+    if (!ExtractFlow(path, source)) {
         m_dialogs.error(Msg::NoQflStructure);
         return false;
     }
-    text = readWholeFile(extracted).value_or(std::string());
-    std::error_code ignored;
-    std::filesystem::remove(extracted, ignored);
     return true;
 }
 
@@ -75,46 +54,54 @@ bool CVocaraDoc::open(const std::string &path, DocumentMode layout)
 {
     if (refuseWhileSimulating())
         return false;
-    // Everything that can fail comes before the current flow is touched.
-    std::string text;
-    if (!readFlowText(path, text))
+    // Everything that can fail comes before the current flow is touched: the file is read
+    // once to check it, and once more into the document.
+    std::filesystem::path source;
+    if (!flowSource(path, source))
         return false;
-    XmlImage image = newXmlImage();
-    const bool parsed = parseXml(text, *image);
-    tinyxml2::XMLElement *root = parsed ? image->RootElement() : nullptr;
-    tinyxml2::XMLElement *start = root ? root->FirstChildElement(FlowXml::Start) : nullptr;
-    if (!root || std::string_view(root->Name()) != FlowXml::Root || !start ||
-        !FlowReader::coordinatesInGrid(root)) {
+    struct Extracted
+    {
+        std::filesystem::path file;
+        ~Extracted()
+        {
+            std::error_code ignored;
+            if (!file.empty())
+                std::filesystem::remove(file, ignored);
+        }
+    } extracted{source == std::filesystem::path(path) ? std::filesystem::path() : source};
+    FlowFileCheck check;
+    if (!parseXmlFile(source, check) || !check.isFlow()) {
         m_dialogs.error(Msg::InvalidFlowFile);
         return false;
     }
     bool converting = false;
-    const char *version = start->Attribute("version");
-    if (!version || std::string_view(version) != FlowXml::Version) {
-        if (m_dialogs.ask(Msg::OldVersionQuestion, Question::YesNo) == Answer::Yes) {
-            start->SetAttribute("version", FlowXml::Version);
+    if (!check.hasVersion() || check.version() != FlowXml::Version) {
+        if (m_dialogs.ask(Msg::OldVersionQuestion, Question::YesNo) == Answer::Yes)
             converting = true;
-        }
     }
 
     setMode(layout);
     resetContent();
-    m_image = std::move(image);
-    m_path = path;
-    m_title = titleForPath(path);
-
+    XmlImage skeleton = newXmlImage();
     FlowReader reader(*this);
     reader.setKeepNames(!converting);
+    ensureGridColumns(InitialGridColumns);
+    FlowFileLoad load(reader, *skeleton, m_startNode);
+    if (!parseXmlFile(source, load)) {
+        // Changed since it was checked.
+        resetContent();
+        m_dialogs.error(Msg::InvalidFlowFile);
+        return false;
+    }
+    m_image = std::move(skeleton);
+    m_path = path;
+    m_title = titleForPath(path);
+    tinyxml2::XMLElement *root = m_image->RootElement();
+    if (converting)
+        root->FirstChildElement(FlowXml::Start)->SetAttribute("version", FlowXml::Version);
     reader.readVariables(root->FirstChildElement(FlowXml::Variables));
     reader.readSettings(root->FirstChildElement(FlowXml::Settings));
     reader.readFiles(root->FirstChildElement(FlowXml::Files));
-    ensureGridColumns(InitialGridColumns);
-    reader.readTree(start->FirstChildElement(), m_startNode);
-    if (const tinyxml2::XMLElement *orphans = root->FirstChildElement(FlowXml::Orphans)) {
-        for (const tinyxml2::XMLElement *orphan = orphans->FirstChildElement(); orphan;
-             orphan = orphan->NextSiblingElement())
-            reader.readTree(orphan, NoNode);
-    }
     // One message for however many links are broken.
     if (!reader.resolveCrossLinks())
         m_dialogs.warn(Msg::InvalidCrossLink);
@@ -136,20 +123,20 @@ bool CVocaraDoc::insertScript(std::string_view name, int x, int y)
         m_dialogs.error(Msg::fillIn(Msg::FileNotFound, {path}));
         return false;
     }
-    const XmlImage image = newXmlImage();
-    tinyxml2::XMLDocument &script = *image;
-    const std::string text = readWholeFile(path).value_or(std::string());
-    if (!parseXml(text, script) || !script.RootElement()) {
+    FlowFileCheck check;
+    if (!parseXmlFile(path, check) || !check.hasRoot()) {
         m_dialogs.error(Msg::InvalidFlowFile);
         return false;
     }
-    const tinyxml2::XMLElement *start = script.RootElement()->FirstChildElement(FlowXml::Start);
-    if (!start)
+    if (!check.hasStart())
         return true;
+    const XmlImage skeleton = newXmlImage();
     FlowReader reader(*this);
     reader.setKeepNames(false);
     reader.setOffset({floorDiv(y - CellSize, CellSize), floorDiv(x - CellSize, CellSize)});
-    reader.readTree(start->FirstChildElement(), NoNode);
+    FlowFileLoad load(reader, *skeleton, NoNode);
+    load.setReadOrphans(false);
+    parseXmlFile(path, load);
     if (!reader.resolveCrossLinks())
         m_dialogs.warn(Msg::InvalidCrossLink);
     return true;
@@ -176,8 +163,7 @@ bool CVocaraDoc::save(const std::string &path, bool isAutosave)
         return false;
     if (!validateFlow(true))
         return false;
-    FlowWriter(*this).write(*m_image, m_errorLines.empty());
-    const std::string text = flowText();
+    const std::string text = preparedFlowText();
 
     std::string target = path;
     if (m_mode == DocumentMode::Flow) {
@@ -212,13 +198,20 @@ bool CVocaraDoc::save(const std::string &path, bool isAutosave)
     return true;
 }
 
+std::string CVocaraDoc::preparedFlowText()
+{
+    FlowWriter::settlePrimaryParents(*this);
+    const FlowWriter writer(*this);
+    writer.prepare(*m_image, m_errorLines.empty());
+    return writer.text(*m_image);
+}
+
 bool CVocaraDoc::saveExitCopy()
 {
     if (m_mode == DocumentMode::None)
         return false;
     validateFlow(false);
-    FlowWriter(*this).write(*m_image, m_errorLines.empty());
-    const std::string text = flowText();
+    const std::string text = preparedFlowText();
     const std::filesystem::path target =
         std::filesystem::path(m_defaultSaveFolder) / std::string(m_mode == DocumentMode::Flow
                                                                      ? FlowFiles::FlowAutosave

@@ -1,6 +1,7 @@
 #include "document/flow_reader.h"
 
 #include "document/flow_format.h"
+#include "document/text_util.h"
 #include "document/vocara_doc.h"
 
 #include <tinyxml2.h>
@@ -18,35 +19,23 @@ std::string attribute(const tinyxml2::XMLElement *element, const char *name)
     return value ? std::string(value) : std::string();
 }
 
-// Numbers as the C library reads them: leading digits, 0 for none, kept inside the grid.
-int coordinate(const tinyxml2::XMLElement *element, const char *name)
+std::string_view attribute(XmlAttributes attributes, std::string_view name)
 {
-    const char *value = element->Attribute(name);
-    if (!value)
-        return 0;
-    const long long number = std::strtoll(value, nullptr, 10);
-    return static_cast<int>(std::clamp<long long>(number, -1, MaxGridCoordinate));
+    for (const XmlAttribute &a : attributes) {
+        if (a.name == name)
+            return a.value;
+    }
+    return {};
+}
+
+// Numbers as the C library reads them: leading digits, 0 for none, kept inside the grid.
+int coordinate(XmlAttributes attributes, std::string_view name)
+{
+    return static_cast<int>(
+        std::clamp<long long>(leadingLongLong(attribute(attributes, name)), -1, MaxGridCoordinate));
 }
 
 } // namespace
-
-bool FlowReader::coordinatesInGrid(const tinyxml2::XMLElement *root)
-{
-    std::vector<const tinyxml2::XMLElement *> stack{root};
-    while (!stack.empty()) {
-        const tinyxml2::XMLElement *element = stack.back();
-        stack.pop_back();
-        for (const char *name : {"X", "Y", "childx", "childy"}) {
-            const char *value = element->Attribute(name);
-            if (value && std::strtoll(value, nullptr, 10) > MaxGridCoordinate)
-                return false;
-        }
-        for (const tinyxml2::XMLElement *child = element->FirstChildElement(); child;
-             child = child->NextSiblingElement())
-            stack.push_back(child);
-    }
-    return true;
-}
 
 FlowReader::FlowReader(CVocaraDoc &doc)
     : m_doc(doc)
@@ -115,11 +104,12 @@ Cell FlowReader::shifted(Cell cell) const
     return Cell{std::max(0, cell.row + m_offset.row), std::max(0, cell.column + m_offset.column)};
 }
 
-void FlowReader::readCrossLink(const tinyxml2::XMLElement *element, NodeId parent)
+void FlowReader::readCrossLink(XmlAttributes attributes, NodeId parent)
 {
     if (parent == NoNode)
         return;
-    const Cell target = shifted({coordinate(element, "childy"), coordinate(element, "childx")});
+    const Cell target =
+        shifted({coordinate(attributes, "childy"), coordinate(attributes, "childx")});
     const NodeId existing = m_doc.nodeAt(target);
     if (existing != NoNode && existing != m_doc.startNode())
         m_doc.linkUnchecked(parent, existing);
@@ -127,57 +117,59 @@ void FlowReader::readCrossLink(const tinyxml2::XMLElement *element, NodeId paren
         m_pending.push_back({parent, target});
 }
 
-NodeId FlowReader::readNode(const tinyxml2::XMLElement *element, NodeKind kind, NodeId parent)
+NodeId FlowReader::readNode(XmlAttributes attributes, NodeKind kind, NodeId parent)
 {
-    const Cell cell = shifted({coordinate(element, "X"), coordinate(element, "Y")});
-    const NodeId id = m_doc.createNode(cell, kind);
+    const Cell cell = shifted({coordinate(attributes, "X"), coordinate(attributes, "Y")});
+    const NodeId id = m_keepNames ? m_doc.createNode(cell, kind, attribute(attributes, "name"))
+                                  : m_doc.createNode(cell, kind);
     if (id == NoNode)
         return NoNode;
-    if (m_keepNames)
-        m_doc.setNodeName(id, attribute(element, "name"));
     if (parent != NoNode)
         m_doc.linkUnchecked(parent, id);
     const KindDescriptor *descriptor = m_doc.catalogue().descriptor(kind);
     for (int i = 0; i < descriptor->propertyCount; ++i) {
         const PropertyDescriptor &property = descriptor->properties[static_cast<size_t>(i)];
-        const std::string text = attribute(element, std::string(property.key).c_str());
+        const std::string_view text = attribute(attributes, property.key);
         if (property.label == "User Password") {
             m_doc.setNodeValue(id, PasswordSlot, scramblePassword(text));
             m_doc.setNodeValue(id, i, std::string(text.size(), '*'));
-        } else {
-            m_doc.setNodeValue(id, i, decodeValue(property.label, text));
+        } else if (std::string value = decodeValue(property.label, text); !value.empty()) {
+            m_doc.setNodeValue(id, i, std::move(value));
         }
     }
     return id;
 }
 
-void FlowReader::readTree(const tinyxml2::XMLElement *element, NodeId parent)
+void FlowReader::beginTree(NodeId parent)
 {
-    // Depth first in document order, without recursion: a long flow nests deeply.
-    std::vector<std::pair<const tinyxml2::XMLElement *, NodeId>> stack{{element, parent}};
-    std::vector<std::pair<const tinyxml2::XMLElement *, NodeId>> children;
-    while (!stack.empty()) {
-        const auto [current, from] = stack.back();
-        stack.pop_back();
-        if (!current)
-            continue;
-        const NodeKind kind = kindFromElement(current->Name(), attribute(current, "value"));
-        if (kind == Kind::BranchTo) {
-            readCrossLink(current, from);
-            continue;
-        }
-        // Unknown kinds, a second start node and the reserved kinds are left out whole.
-        if (kind < 0 || kind == Kind::Start || !m_doc.catalogue().descriptor(kind))
-            continue;
-        const NodeId id = readNode(current, kind, from);
-        if (id == NoNode)
-            continue;
-        children.clear();
-        for (const tinyxml2::XMLElement *child = current->FirstChildElement(); child;
-             child = child->NextSiblingElement())
-            children.emplace_back(child, id);
-        stack.insert(stack.end(), children.rbegin(), children.rend());
+    m_treeParent = parent;
+    m_open.clear();
+}
+
+void FlowReader::startElement(std::string_view name, XmlAttributes attributes)
+{
+    const NodeId from = m_open.empty() ? m_treeParent : m_open.back();
+    if (from == Skipped) {
+        m_open.push_back(Skipped);
+        return;
     }
+    const NodeKind kind = kindFromElement(name, attribute(attributes, "value"));
+    NodeId id = Skipped;
+    if (kind == Kind::BranchTo) {
+        readCrossLink(attributes, from);
+    } else if (kind >= 0 && kind != Kind::Start && m_doc.catalogue().descriptor(kind)) {
+        // Unknown kinds, a second start node and the reserved kinds are left out whole.
+        id = readNode(attributes, kind, from);
+        if (id == NoNode)
+            id = Skipped;
+    }
+    m_open.push_back(id);
+}
+
+void FlowReader::endElement()
+{
+    if (!m_open.empty())
+        m_open.pop_back();
 }
 
 bool FlowReader::resolveCrossLinks()

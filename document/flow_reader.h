@@ -1,7 +1,9 @@
 #pragma once
 
 #include "document/node_data.h"
+#include "document/xml_reader.h"
 
+#include <string>
 #include <vector>
 
 namespace tinyxml2 {
@@ -18,10 +20,6 @@ class FlowReader
 public:
     explicit FlowReader(CVocaraDoc &doc);
 
-    // False when a node or link below `root` has a row or column beyond the grid: such a file
-    // is refused rather than its nodes moved.
-    static bool coordinatesInGrid(const tinyxml2::XMLElement *root);
-
     // Scripts are inserted with default names, moved by a number of cells.
     void setKeepNames(bool keep) { m_keepNames = keep; }
     void setOffset(Cell offset) { m_offset = offset; }
@@ -29,8 +27,11 @@ public:
     void readVariables(const tinyxml2::XMLElement *section);
     void readSettings(const tinyxml2::XMLElement *section);
     void readFiles(const tinyxml2::XMLElement *section);
-    // The node of `element` with everything below it, linked under `parent` (when given).
-    void readTree(const tinyxml2::XMLElement *element, NodeId parent);
+    // A tree of nodes is told element by element, in document order: the node of its top
+    // element is linked under `parent` (when given), every other under the node it is in.
+    void beginTree(NodeId parent);
+    void startElement(std::string_view name, XmlAttributes attributes);
+    void endElement();
     // Links the cross links whose targets were read after them. False when some target does
     // not exist (the links are left out).
     bool resolveCrossLinks();
@@ -42,14 +43,19 @@ private:
         Cell cell;
     };
 
+    // Marks an element whose content is left out: an unknown kind, a cross link's inside.
+    static constexpr NodeId Skipped = ~NodeId(0);
+
     Cell shifted(Cell cell) const;
-    void readCrossLink(const tinyxml2::XMLElement *element, NodeId parent);
-    NodeId readNode(const tinyxml2::XMLElement *element, NodeKind kind, NodeId parent);
+    void readCrossLink(XmlAttributes attributes, NodeId parent);
+    NodeId readNode(XmlAttributes attributes, NodeKind kind, NodeId parent);
 
     CVocaraDoc &m_doc;
     bool m_keepNames = true;
     Cell m_offset;
     std::vector<CrossLink> m_pending;
+    NodeId m_treeParent = NoNode;
+    std::vector<NodeId> m_open; // the node of each open element, or Skipped
 };
 
 } // namespace vocara

@@ -7,6 +7,9 @@
 #include <tinyxml2.h>
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <unordered_set>
 #include <vector>
 
 namespace vocara {
@@ -24,16 +27,57 @@ const char *yesNo(bool value)
     return value ? "1" : "0";
 }
 
+// The library's printer writing into a string of ours, indenting no deeper than a screen is
+// wide: a long flow nests thousands of levels, and full indentation would grow the file with
+// the square of its depth.
+class FlowPrinter : public tinyxml2::XMLPrinter
+{
+public:
+    static constexpr int MaxIndent = 32;
+
+    std::string take() { return std::move(m_text); }
+
+protected:
+    void PrintSpace(int depth) override
+    {
+        for (int i = std::min(depth, MaxIndent); i > 0; --i)
+            m_text += "    ";
+    }
+    void Write(const char *data, size_t size) override { m_text.append(data, size); }
+    void Putc(char ch) override { m_text += ch; }
+    void Print(const char *format, ...) override
+    {
+        va_list args;
+        va_start(args, format);
+        char buffer[256];
+        const int length = std::vsnprintf(buffer, sizeof buffer, format, args);
+        va_end(args);
+        if (length > 0)
+            m_text.append(buffer, std::min<size_t>(static_cast<size_t>(length), sizeof buffer - 1));
+    }
+
+private:
+    std::string m_text;
+};
+
 } // namespace
 
-FlowWriter::FlowWriter(CVocaraDoc &doc)
+FlowWriter::FlowWriter(const CVocaraDoc &doc)
     : m_doc(doc)
 {}
 
-int FlowWriter::findPrimaryParent(NodeId id) const
+void FlowWriter::settlePrimaryParents(CVocaraDoc &doc)
 {
-    const NodeData *node = m_doc.node(id);
-    const NodeId start = m_doc.startNode();
+    for (NodeId id : doc.nodesInGridOrder()) {
+        if (doc.node(id)->parents.size() > 1)
+            doc.setPrimaryParent(id, findPrimaryParent(doc, id));
+    }
+}
+
+int FlowWriter::findPrimaryParent(const CVocaraDoc &doc, NodeId id)
+{
+    const NodeData *node = doc.node(id);
+    const NodeId start = doc.startNode();
     std::unordered_set<NodeId> visited;
     std::vector<NodeId> pending;
     for (size_t i = 0; i < node->parents.size(); ++i) {
@@ -46,7 +90,7 @@ int FlowWriter::findPrimaryParent(NodeId id) const
                 continue;
             if (current == start)
                 return static_cast<int>(i);
-            const std::vector<NodeId> &up = m_doc.node(current)->parents;
+            const std::vector<NodeId> &up = doc.node(current)->parents;
             pending.insert(pending.end(), up.rbegin(), up.rend());
         }
     }
@@ -55,16 +99,12 @@ int FlowWriter::findPrimaryParent(NodeId id) const
 
 std::string FlowWriter::pathTo(NodeId id) const
 {
-    std::vector<std::string> steps;
+    std::vector<NodeKind> steps;
     std::unordered_set<NodeId> seen;
     for (const NodeData *node = m_doc.node(id); node && node->id != m_doc.startNode();) {
         if (!seen.insert(node->id).second)
             break;
-        std::string step(elementName(node->kind));
-        if (isBranchKind(node->kind))
-            step =
-                std::string(BranchPrefix) + "[@value=" + std::string(branchValue(node->kind)) + "]";
-        steps.push_back(std::move(step));
+        steps.push_back(node->kind);
         NodeId up = NoNode;
         if (node->parents.size() == 1)
             up = node->parents.front();
@@ -74,87 +114,110 @@ std::string FlowWriter::pathTo(NodeId id) const
         node = m_doc.node(up);
     }
     std::string path = "/Start";
-    for (auto it = steps.rbegin(); it != steps.rend(); ++it)
-        path += "/" + *it;
+    for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
+        path += '/';
+        if (isBranchKind(*it))
+            path.append(BranchPrefix).append("[@value=").append(branchValue(*it)).append("]");
+        else
+            path.append(elementName(*it));
+    }
     return path;
 }
 
-tinyxml2::XMLElement *FlowWriter::nodeElement(tinyxml2::XMLDocument &image,
-                                              const NodeData &node) const
+void FlowWriter::writeNode(tinyxml2::XMLPrinter &printer, const NodeData &node) const
 {
     const bool branch = isBranchKind(node.kind);
-    tinyxml2::XMLElement *element = image.NewElement(
-        branch ? std::string(BranchPrefix).c_str() : std::string(elementName(node.kind)).c_str());
+    printer.OpenElement(branch ? BranchPrefix.data() : elementName(node.kind).data());
     if (branch)
-        element->SetAttribute("value", std::string(branchValue(node.kind)).c_str());
+        printer.PushAttribute("value", branchValue(node.kind).data());
     const KindDescriptor *descriptor = m_doc.catalogue().descriptor(node.kind);
     const int count = std::min(descriptor->propertyCount, static_cast<int>(node.values.size()));
+    std::string key;
     for (int i = 0; i < count; ++i) {
-        const std::string key(descriptor->properties[static_cast<size_t>(i)].key);
+        key.assign(descriptor->properties[static_cast<size_t>(i)].key);
         const std::string value =
             key == "password" ? scramblePassword(node.values[static_cast<size_t>(PasswordSlot)])
                               : encodeValue(key, node.values[static_cast<size_t>(i)]);
-        element->SetAttribute(key.c_str(), value.c_str());
+        printer.PushAttribute(key.c_str(), value.c_str());
     }
-    element->SetAttribute("name", node.name.c_str());
-    element->SetAttribute("X", node.cell.row);
-    element->SetAttribute("Y", node.cell.column);
-    return element;
+    printer.PushAttribute("name", node.name.c_str());
+    printer.PushAttribute("X", node.cell.row);
+    printer.PushAttribute("Y", node.cell.column);
 }
 
-tinyxml2::XMLElement *FlowWriter::crossLink(tinyxml2::XMLDocument &image,
-                                            const NodeData &target) const
+void FlowWriter::writeCrossLink(tinyxml2::XMLPrinter &printer, const NodeData &target) const
 {
-    tinyxml2::XMLElement *element = image.NewElement(FlowXml::BranchTo);
-    element->SetAttribute("value", pathTo(target.id).c_str());
-    element->SetAttribute("X", target.cell.column);
-    element->SetAttribute("childx", target.cell.column);
-    element->SetAttribute("Y", target.cell.row);
-    element->SetAttribute("childy", target.cell.row);
-    element->SetAttribute("name", FlowXml::CrossLinkName);
-    return element;
+    printer.OpenElement(FlowXml::BranchTo);
+    printer.PushAttribute("value", pathTo(target.id).c_str());
+    printer.PushAttribute("X", target.cell.column);
+    printer.PushAttribute("childx", target.cell.column);
+    printer.PushAttribute("Y", target.cell.row);
+    printer.PushAttribute("childy", target.cell.row);
+    printer.PushAttribute("name", FlowXml::CrossLinkName);
+    printer.CloseElement();
 }
 
-void FlowWriter::writeTree(NodeId root, NodeId arrivingParent, tinyxml2::XMLElement *target)
+void FlowWriter::writeTree(tinyxml2::XMLPrinter &printer, NodeId root, NodeId arrivingParent) const
 {
-    tinyxml2::XMLDocument &image = *target->GetDocument();
-    // Writes one arrival at a node; returns the element to fill with its children, if any.
-    auto arrive = [&](NodeId id, NodeId from, tinyxml2::XMLElement *into) {
+    // Writes one arrival at a node; true when it was written in full and its children follow.
+    auto arrive = [&](NodeId id, NodeId from) {
         const NodeData &node = *m_doc.node(id);
         const bool elsewhere = node.parents.size() > 1 && node.primaryParent >= 0 &&
                                node.parents[static_cast<size_t>(node.primaryParent)] != from;
         // Written before (or on the way here, in a loop): only a cross link, so every save
         // ends and every node appears in full once.
-        if (elsewhere || m_written.count(id)) {
-            into->InsertEndChild(crossLink(image, node));
-            return static_cast<tinyxml2::XMLElement *>(nullptr);
+        if (elsewhere || m_written[id]) {
+            writeCrossLink(printer, node);
+            return false;
         }
-        m_written.insert(id);
-        tinyxml2::XMLElement *element = nodeElement(image, node);
-        into->InsertEndChild(element);
-        return element;
+        m_written[id] = true;
+        writeNode(printer, node);
+        return true;
     };
 
     struct Frame
     {
         NodeId id;
-        tinyxml2::XMLElement *element;
         size_t next;
     };
     std::vector<Frame> stack;
-    if (tinyxml2::XMLElement *element = arrive(root, arrivingParent, target))
-        stack.push_back({root, element, 0});
+    if (arrive(root, arrivingParent))
+        stack.push_back({root, 0});
     while (!stack.empty()) {
         Frame &top = stack.back();
         const std::vector<NodeId> &children = m_doc.node(top.id)->children;
         if (top.next >= children.size()) {
+            printer.CloseElement();
             stack.pop_back();
             continue;
         }
         const NodeId child = children[top.next++];
         const NodeId parent = top.id;
-        if (tinyxml2::XMLElement *element = arrive(child, parent, top.element))
-            stack.push_back({child, element, 0});
+        if (arrive(child, parent))
+            stack.push_back({child, 0});
+    }
+}
+
+void FlowWriter::writeStartTree(tinyxml2::XMLPrinter &printer) const
+{
+    m_written[m_doc.startNode()] = true;
+    for (NodeId child : m_doc.node(m_doc.startNode())->children)
+        writeTree(printer, child, m_doc.startNode());
+}
+
+void FlowWriter::writeOrphans(tinyxml2::XMLPrinter &printer) const
+{
+    // Nodes without parents first; then loops that nothing leads into, which belong nowhere
+    // else. No node of the start node's tree is reached from them in full, so the order of
+    // the sections does not change what either holds.
+    const std::vector<NodeId> order = m_doc.nodesInGridOrder();
+    for (NodeId id : order) {
+        if (id != m_doc.startNode() && m_doc.node(id)->parents.empty())
+            writeTree(printer, id, NoNode);
+    }
+    for (NodeId id : order) {
+        if (!m_written[id])
+            writeTree(printer, id, NoNode);
     }
 }
 
@@ -200,45 +263,49 @@ void FlowWriter::writeSettings(tinyxml2::XMLElement *section) const
         section->DeleteAttribute(FlowXml::DialectAttribute);
 }
 
-void FlowWriter::write(tinyxml2::XMLDocument &image, bool valid)
+bool FlowWriter::hasOrphans() const
 {
-    m_written.clear();
-    for (NodeId id : m_doc.nodesInGridOrder()) {
-        if (m_doc.node(id)->parents.size() > 1)
-            m_doc.setPrimaryParent(id, findPrimaryParent(id));
+    // With the primary parents settled, every node the start node leads to is written in
+    // its tree: the others are orphans.
+    std::vector<bool> reached(static_cast<size_t>(m_doc.idBound()), false);
+    std::vector<NodeId> pending{m_doc.startNode()};
+    size_t count = 0;
+    while (!pending.empty()) {
+        const NodeId id = pending.back();
+        pending.pop_back();
+        if (reached[id])
+            continue;
+        reached[id] = true;
+        ++count;
+        for (NodeId child : m_doc.node(id)->children)
+            pending.push_back(child);
     }
+    return count < m_doc.nodeCount();
+}
 
-    tinyxml2::XMLElement *root = image.RootElement();
+void FlowWriter::prepare(tinyxml2::XMLDocument &skeleton, bool valid) const
+{
+    tinyxml2::XMLElement *root = skeleton.RootElement();
     if (!root)
-        root = image.InsertEndChild(image.NewElement(FlowXml::Root))->ToElement();
+        root = skeleton.InsertEndChild(skeleton.NewElement(FlowXml::Root))->ToElement();
     tinyxml2::XMLElement *start = root->FirstChildElement(FlowXml::Start);
     if (!start)
-        start = root->InsertFirstChild(image.NewElement(FlowXml::Start))->ToElement();
+        start = root->InsertFirstChild(skeleton.NewElement(FlowXml::Start))->ToElement();
     start->SetAttribute("valid", valid ? "true" : "false");
     releaseXml(*start);
-
     tinyxml2::XMLElement *orphans = root->FirstChildElement(FlowXml::Orphans);
-    if (orphans)
+    if (orphans) {
         releaseXml(*orphans);
-    auto orphanSection = [&] {
+        // The orphans are written after the tree they are not part of.
+        for (const tinyxml2::XMLNode *n = orphans->NextSibling(); n; n = n->NextSibling()) {
+            if (n == start) {
+                root->InsertAfterChild(start, orphans);
+                break;
+            }
+        }
+    } else if (hasOrphans()) {
         // Older files may lack the section; nodes are never dropped for that.
-        if (!orphans)
-            orphans =
-                root->InsertAfterChild(start, image.NewElement(FlowXml::Orphans))->ToElement();
-        return orphans;
-    };
-    const std::vector<NodeId> order = m_doc.nodesInGridOrder();
-    for (NodeId id : order) {
-        if (id != m_doc.startNode() && m_doc.node(id)->parents.empty())
-            writeTree(id, NoNode, orphanSection());
-    }
-    m_written.insert(m_doc.startNode());
-    for (NodeId child : m_doc.node(m_doc.startNode())->children)
-        writeTree(child, m_doc.startNode(), start);
-    // Loops that nothing leads into belong nowhere else; keep them as orphans.
-    for (NodeId id : order) {
-        if (!m_written.count(id))
-            writeTree(id, NoNode, orphanSection());
+        root->InsertAfterChild(start, skeleton.NewElement(FlowXml::Orphans));
     }
 
     tinyxml2::XMLElement *variables = findOrAppend(root, FlowXml::Variables);
@@ -250,6 +317,54 @@ void FlowWriter::write(tinyxml2::XMLDocument &image, bool valid)
     writeVariables(variables);
     writeFiles(files);
     writeSettings(settings);
+}
+
+std::string FlowWriter::text(const tinyxml2::XMLDocument &skeleton) const
+{
+    m_written.assign(static_cast<size_t>(m_doc.idBound()), false);
+    const tinyxml2::XMLElement *root = skeleton.RootElement();
+    const tinyxml2::XMLElement *start = root ? root->FirstChildElement(FlowXml::Start) : nullptr;
+    const tinyxml2::XMLElement *orphans =
+        root ? root->FirstChildElement(FlowXml::Orphans) : nullptr;
+    FlowPrinter printer;
+    // The visits of the library's own printing, without its recursion; the start node and
+    // the orphans are filled from the document.
+    printer.VisitEnter(skeleton);
+    const tinyxml2::XMLNode *node = skeleton.FirstChild();
+    while (node) {
+        if (const tinyxml2::XMLElement *element = node->ToElement()) {
+            printer.VisitEnter(*element, element->FirstAttribute());
+            if (element == start) {
+                writeStartTree(printer);
+            } else if (element == orphans) {
+                writeOrphans(printer);
+            } else if (element->FirstChild()) {
+                node = element->FirstChild();
+                continue;
+            }
+            printer.VisitExit(*element);
+        } else if (const tinyxml2::XMLText *text = node->ToText()) {
+            printer.Visit(*text);
+        } else if (const tinyxml2::XMLComment *comment = node->ToComment()) {
+            printer.Visit(*comment);
+        } else if (const tinyxml2::XMLDeclaration *declaration = node->ToDeclaration()) {
+            printer.Visit(*declaration);
+        } else if (const tinyxml2::XMLUnknown *unknown = node->ToUnknown()) {
+            printer.Visit(*unknown);
+        }
+        // On to the next sibling, closing every element whose last child this was.
+        while (node && !node->NextSibling()) {
+            node = node->Parent();
+            if (node == &skeleton)
+                node = nullptr;
+            else if (node)
+                printer.VisitExit(*node->ToElement());
+        }
+        if (node)
+            node = node->NextSibling();
+    }
+    printer.VisitExit(skeleton);
+    return printer.take();
 }
 
 } // namespace vocara

@@ -73,6 +73,8 @@ struct NodeData
     int savedParentCount = 0;
     Cell cell;
     NodeRect rect; // kept by the canvas
+    // The node's place in the grid order: nodes of a column in the order they entered it.
+    std::uint64_t sequence = 0;
     std::string name;
     std::vector<std::string> values;
     int primaryParent = -1; // index into parents

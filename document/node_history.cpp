@@ -8,8 +8,8 @@ namespace vocara {
 
 std::uint64_t CVocaraDoc::sequenceOf(NodeId id) const
 {
-    const auto it = m_sequence.find(id);
-    return it == m_sequence.end() ? 0 : it->second;
+    const NodeData *data = node(id);
+    return data ? data->sequence : 0;
 }
 
 bool CVocaraDoc::moveNode(NodeId id, Cell to, std::optional<std::uint64_t> sequence)
@@ -21,9 +21,8 @@ bool CVocaraDoc::moveNode(NodeId id, Cell to, std::optional<std::uint64_t> seque
     const Cell from = data->cell;
     if (from == to)
         return true;
-    leaveGrid(id, from);
-    enterGrid(id, to, sequence ? *sequence : m_nextSequence++);
-    data->cell = to;
+    leaveGrid(*data);
+    enterGrid(*data, to, sequence ? *sequence : m_nextSequence++);
     markModified();
     notify([&](DocumentObserver &o) { o.nodeMoved(id, from, to); });
     return true;
@@ -58,7 +57,7 @@ std::optional<CVocaraDoc::NodeSnapshot> CVocaraDoc::snapshotNode(NodeId id) cons
         return std::nullopt;
     NodeSnapshot snapshot;
     snapshot.data = *data;
-    snapshot.sequence = m_sequence.at(id);
+    snapshot.sequence = data->sequence;
     for (NodeId parent : data->parents) {
         const std::vector<NodeId> &siblings = node(parent)->children;
         snapshot.indexInParent.push_back(static_cast<size_t>(
@@ -102,7 +101,7 @@ bool CVocaraDoc::restoreNode(const NodeSnapshot &snapshot)
     data.primaryParent = -1;
     const Cell cell = clampToGrid(data.cell);
     data.cell = cell;
-    enterGrid(saved.id, cell, snapshot.sequence);
+    enterGrid(data, cell, snapshot.sequence);
     ++m_kindCounts[static_cast<size_t>(data.kind)];
     ++m_nameUses[data.name];
     m_nodes.emplace(saved.id, std::move(data));

@@ -1,6 +1,7 @@
 #include "document/text_util.h"
 
 #include <cctype>
+#include <climits>
 
 #include <algorithm>
 
@@ -103,6 +104,31 @@ bool isVariableName(std::string_view text)
             return false;
     }
     return true;
+}
+
+long long leadingLongLong(std::string_view text)
+{
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    // Accumulated as a negative number, whose range is the wider one.
+    long long value = 0;
+    bool overflow = false;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        const int digit = text[i] - '0';
+        if (value < (LLONG_MIN + digit) / 10)
+            overflow = true;
+        else
+            value = value * 10 - digit;
+    }
+    if (overflow)
+        return negative ? LLONG_MIN : LLONG_MAX;
+    if (negative)
+        return value;
+    return value == LLONG_MIN ? LLONG_MAX : -value;
 }
 
 } // namespace vocara

@@ -27,4 +27,8 @@ std::string_view namedVariable(std::string_view text);
 // nothing, which other rules judge).
 bool isVariableName(std::string_view text);
 
+// The integer `text` starts with, read as the C library's strtoll reads base 10: leading
+// blanks, a sign, digits; 0 for none, and the type's limits for what is beyond them.
+long long leadingLongLong(std::string_view text);
+
 } // namespace vocara

@@ -150,8 +150,8 @@ void CVocaraDoc::resetContent()
     m_nodes.clear();
     m_columns.clear();
     m_columnCount = 0;
-    m_sequence.clear();
     m_cells.clear();
+    m_stacked.clear();
     m_kindCounts.fill(0);
     m_nameUses.clear();
     m_extent = InitialCanvasExtent;
@@ -201,7 +201,7 @@ NodeId CVocaraDoc::nodeAt(Cell cell) const
     if (cell.row < 0 || cell.column < 0 || cell.column >= gridColumnCount())
         return NoNode;
     auto it = m_cells.find(cell);
-    return it == m_cells.end() || it->second.empty() ? NoNode : it->second.front();
+    return it == m_cells.end() ? NoNode : it->second;
 }
 
 std::vector<NodeId> CVocaraDoc::nodesInGridOrder() const
@@ -227,7 +227,7 @@ bool CVocaraDoc::isNameTaken(std::string_view name) const
 
 int CVocaraDoc::nameUseCount(std::string_view name) const
 {
-    auto it = m_nameUses.find(std::string(name));
+    auto it = m_nameUses.find(name);
     return it == m_nameUses.end() ? 0 : it->second;
 }
 
@@ -261,7 +261,7 @@ void CVocaraDoc::growCanvasFor(Cell cell)
         m_extent.height += (Margin - (m_extent.height - bottom) + Step - 1) / Step * Step;
 }
 
-NodeId CVocaraDoc::insertNode(Cell cell, NodeKind kind)
+NodeId CVocaraDoc::insertNode(Cell cell, NodeKind kind, const std::string_view *name)
 {
     cell = clampToGrid(cell);
     const NodeId id = m_nextId++;
@@ -272,9 +272,9 @@ NodeId CVocaraDoc::insertNode(Cell cell, NodeKind kind)
     data.propertyCount = m_catalogue->propertyCount(kind);
     data.cell = cell;
     data.values.resize(static_cast<size_t>(std::max(MinValueSlots, data.propertyCount)));
-    data.name = defaultNodeName(kind);
+    data.name = name ? std::string(*name) : defaultNodeName(kind);
 
-    enterGrid(id, cell, m_nextSequence++);
+    enterGrid(data, cell, m_nextSequence++);
     ++m_kindCounts[static_cast<size_t>(kind)];
     ++m_nameUses[data.name];
     m_nodes.emplace(id, std::move(data));
@@ -287,6 +287,15 @@ NodeId CVocaraDoc::createNode(Cell cell, NodeKind kind)
     if (kind == Kind::Start || kind == Kind::BranchTo || !m_catalogue->descriptor(kind))
         return NoNode;
     const NodeId id = insertNode(cell, kind);
+    markModified();
+    return id;
+}
+
+NodeId CVocaraDoc::createNode(Cell cell, NodeKind kind, std::string_view name)
+{
+    if (kind == Kind::Start || kind == Kind::BranchTo || !m_catalogue->descriptor(kind))
+        return NoNode;
+    const NodeId id = insertNode(cell, kind, &name);
     markModified();
     return id;
 }
@@ -397,7 +406,7 @@ bool CVocaraDoc::removeNode(NodeId id, RemoveMode mode)
 
     data = mutableNode(id);
     const Cell cell = data->cell;
-    leaveGrid(id, cell);
+    leaveGrid(*data);
     --m_kindCounts[static_cast<size_t>(data->kind)];
     forgetName(data->name);
     m_nodes.erase(id);
@@ -406,26 +415,36 @@ bool CVocaraDoc::removeNode(NodeId id, RemoveMode mode)
     return true;
 }
 
-void CVocaraDoc::enterGrid(NodeId id, Cell cell, std::uint64_t sequence)
+void CVocaraDoc::enterGrid(NodeData &node, Cell cell, std::uint64_t sequence)
 {
     ensureGridColumns(cell.column + 1);
     growCanvasFor(cell);
-    m_columns[cell.column].emplace(sequence, id);
-    m_sequence[id] = sequence;
-    m_cells[cell].push_back(id);
+    node.cell = cell;
+    node.sequence = sequence;
+    m_columns[cell.column].emplace(sequence, node.id);
+    if (!m_cells.emplace(cell, node.id).second)
+        m_stacked.emplace(std::pair(cell, sequence), node.id);
 }
 
-void CVocaraDoc::leaveGrid(NodeId id, Cell cell)
+void CVocaraDoc::leaveGrid(const NodeData &node)
 {
-    const auto column = m_columns.find(cell.column);
-    column->second.erase(m_sequence.at(id));
+    const auto column = m_columns.find(node.cell.column);
+    column->second.erase(node.sequence);
     if (column->second.empty())
         m_columns.erase(column);
-    m_sequence.erase(id);
-    auto cellEntry = m_cells.find(cell);
-    std::erase(cellEntry->second, id);
-    if (cellEntry->second.empty())
-        m_cells.erase(cellEntry);
+    const auto first = m_cells.find(node.cell);
+    if (first->second != node.id) {
+        m_stacked.erase(std::pair(node.cell, node.sequence));
+        return;
+    }
+    // The next node placed on the cell takes its place.
+    const auto next = m_stacked.lower_bound(std::pair(node.cell, std::uint64_t(0)));
+    if (next != m_stacked.end() && next->first.first == node.cell) {
+        first->second = next->second;
+        m_stacked.erase(next);
+    } else {
+        m_cells.erase(first);
+    }
 }
 
 void CVocaraDoc::forgetName(const std::string &name)

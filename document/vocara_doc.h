@@ -108,7 +108,7 @@ public:
     bool insertScript(std::string_view name, int x, int y);
     const std::string &path() const { return m_path; }
     const std::string &title() const { return m_title; }
-    // The flow as its file holds it (after the last save or open).
+    // The flow as a save would write it now (after a save: as its file holds it).
     std::string flowText() const;
     void setExporter(DialplanExporter *exporter) { m_exporter = exporter; }
     // Where temporary flows go, where sample scripts are, where autosaves go.
@@ -133,6 +133,8 @@ public:
     const NodeData *node(NodeId id) const;
     bool exists(NodeId id) const { return node(id) != nullptr; }
     size_t nodeCount() const { return m_nodes.size(); }
+    // Every node id is below this.
+    NodeId idBound() const { return m_nextId; }
     // The node at a cell; when a damaged file put two there, the one placed first.
     NodeId nodeAt(Cell cell) const;
     // Every node, columns from 0 up, within a column in the order they were placed.
@@ -146,6 +148,8 @@ public:
     // A bare node with its default name, or NoNode for a kind that cannot be placed (the
     // start node, cross links, kinds without a descriptor). Coordinates are clamped to the grid.
     NodeId createNode(Cell cell, NodeKind kind);
+    // The same with the name a file gives it.
+    NodeId createNode(Cell cell, NodeKind kind, std::string_view name);
     // A node as the user places it: with its built-in branch children in the row below.
     NodeId addNode(Cell cell, NodeKind kind, const UserInputChoice &userInput = {});
     bool removeNode(NodeId id, RemoveMode mode = RemoveMode::Forget);
@@ -246,16 +250,20 @@ public:
 private:
     NodeData *mutableNode(NodeId id);
     void remapValues(const KindCatalogue &from, const KindCatalogue &to);
-    bool readFlowText(const std::string &path, std::string &text);
+    // The file holding the flow's XML: the file itself, or a dialplan's flow extracted
+    // into the user folder.
+    bool flowSource(const std::string &path, std::filesystem::path &source);
+    // The flow's text as a save writes it, with the primary parents settled.
+    std::string preparedFlowText();
     void removeAutosave(std::string_view name) const;
     bool writeFlow(const std::string &target, std::string_view text);
-    NodeId insertNode(Cell cell, NodeKind kind);
+    NodeId insertNode(Cell cell, NodeKind kind, const std::string_view *name = nullptr);
     void addBuiltInBranches(NodeId parent, const UserInputChoice &userInput);
     void growCanvasFor(Cell cell);
     // The grid index: a node entered under its cell and column at its place in the grid order,
     // and taken out again.
-    void enterGrid(NodeId id, Cell cell, std::uint64_t sequence);
-    void leaveGrid(NodeId id, Cell cell);
+    void enterGrid(NodeData &node, Cell cell, std::uint64_t sequence);
+    void leaveGrid(const NodeData &node);
     void forgetName(const std::string &name);
     void markModified();
     template<typename F>
@@ -293,11 +301,29 @@ private:
     // node far out costs no more than one near the start.
     std::map<int, std::map<std::uint64_t, NodeId>> m_columns;
     int m_columnCount = 0;
-    std::unordered_map<NodeId, std::uint64_t> m_sequence;
-    std::map<Cell, std::vector<NodeId>> m_cells;
+    struct CellHash
+    {
+        size_t operator()(Cell cell) const
+        {
+            return std::hash<std::uint64_t>()((std::uint64_t(std::uint32_t(cell.row)) << 32) |
+                                              std::uint32_t(cell.column));
+        }
+    };
+    // The node placed first on each cell; more than one only comes from a damaged file, and
+    // those wait by cell in the order they were placed.
+    std::unordered_map<Cell, NodeId, CellHash> m_cells;
+    std::map<std::pair<Cell, std::uint64_t>, NodeId> m_stacked;
     std::uint64_t m_nextSequence = 0;
     std::array<int, Kind::Count> m_kindCounts{};
-    std::unordered_map<std::string, int> m_nameUses;
+    struct NameHash
+    {
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const
+        {
+            return std::hash<std::string_view>()(name);
+        }
+    };
+    std::unordered_map<std::string, int, NameHash, std::equal_to<>> m_nameUses;
     CanvasExtent m_extent = InitialCanvasExtent;
 
     VariableList m_variables;

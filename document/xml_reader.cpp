@@ -2,6 +2,10 @@
 
 #include <tinyxml2.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace vocara {
@@ -42,12 +46,70 @@ void appendUtf8(std::string &out, unsigned long code)
     }
 }
 
+// The text being read: a whole string, or a window onto a file that is read in blocks.
+class Input
+{
+public:
+    explicit Input(std::string_view text)
+        : m_text(text)
+        , m_eof(true)
+    {}
+    explicit Input(std::FILE *file)
+        : m_file(file)
+    {}
+
+    std::string_view text() const
+    {
+        return m_file ? std::string_view(m_buffer.data(), m_size) : m_text;
+    }
+    bool eof() const { return m_eof; }
+    bool readError() const { return m_readError; }
+    // Where the window starts in the whole text.
+    size_t offset() const { return m_dropped; }
+    // Forgets the window before `from` and reads until `want` more bytes are there or the
+    // file ends.
+    void fill(size_t from, size_t want)
+    {
+        if (!m_file || m_eof)
+            return;
+        std::memmove(m_buffer.data(), m_buffer.data() + from, m_size - from);
+        m_dropped += from;
+        m_size -= from;
+        if (m_buffer.size() < m_size + want)
+            m_buffer.resize(m_size + want);
+        while (m_size < m_buffer.size()) {
+            const size_t read =
+                std::fread(m_buffer.data() + m_size, 1, m_buffer.size() - m_size, m_file);
+            m_size += read;
+            if (read == 0) {
+                m_readError = std::ferror(m_file) != 0;
+                m_eof = true;
+                break;
+            }
+        }
+    }
+
+private:
+    std::string_view m_text;
+    std::FILE *m_file = nullptr;
+    std::string m_buffer;
+    size_t m_size = 0;
+    size_t m_dropped = 0;
+    bool m_eof = false;
+    bool m_readError = false;
+};
+
 class Parser
 {
 public:
-    Parser(std::string_view text, tinyxml2::XMLDocument &doc, int maxDepth)
-        : m_text(text)
-        , m_doc(doc)
+    // A file is read a block at a time, and a block more before what is left runs short.
+    static constexpr size_t BlockBytes = 256 * 1024;
+    static constexpr size_t LowWater = 64 * 1024;
+
+    Parser(Input &input, XmlHandler &handler, int maxDepth)
+        : m_input(input)
+        , m_text(input.text())
+        , m_handler(handler)
         , m_maxDepth(maxDepth)
     {}
 
@@ -57,38 +119,76 @@ public:
 private:
     bool fail(const char *what)
     {
-        m_error = std::string(what) + " at offset " + std::to_string(m_pos);
+        m_error = std::string(what) + " at offset " + std::to_string(m_input.offset() + m_pos);
         return false;
     }
-    bool atEnd() const { return m_pos >= m_text.size(); }
+    // At the end of the window; when the file goes on, the markup being read is read again
+    // with more of it.
+    bool exhausted()
+    {
+        if (m_pos < m_text.size())
+            return false;
+        m_starved = !m_input.eof();
+        return true;
+    }
+    size_t find(std::string_view what, size_t from)
+    {
+        const size_t found = m_text.find(what, from);
+        if (found == std::string_view::npos)
+            m_starved = !m_input.eof();
+        return found;
+    }
     bool startsWith(std::string_view s) const { return m_text.substr(m_pos).starts_with(s); }
     void skipSpace()
     {
-        while (!atEnd() && isSpace(m_text[m_pos]))
+        while (m_pos < m_text.size() && isSpace(m_text[m_pos]))
             ++m_pos;
     }
-    bool readName(std::string &name);
+    void refill(size_t want)
+    {
+        m_input.fill(m_pos, want);
+        m_text = m_input.text();
+        m_pos = 0;
+    }
+    bool readName(std::string_view &name);
     bool decode(std::string_view raw, std::string &out);
     bool readUntil(std::string_view end, std::string_view &content);
-    bool openElement(std::vector<tinyxml2::XMLNode *> &stack);
-    bool closeElement(std::vector<tinyxml2::XMLNode *> &stack);
-    bool text(tinyxml2::XMLNode *parent);
+    bool item();
+    bool openElement();
+    bool closeElement();
+    bool text();
+    bool uniqueNames();
 
+    Input &m_input;
     std::string_view m_text;
-    tinyxml2::XMLDocument &m_doc;
+    XmlHandler &m_handler;
     int m_maxDepth;
     size_t m_pos = 0;
+    bool m_starved = false;
+    bool m_rootSeen = false;
+    std::vector<std::string> m_open; // the names of the open elements
     std::string m_error;
+    std::string m_decodedText;
+    struct RawAttribute
+    {
+        std::string_view name;
+        std::string_view value;
+        int decoded; // index into m_decoded, or -1 when the raw value has no entity
+    };
+    std::vector<RawAttribute> m_raw;
+    std::vector<std::string> m_decoded;
+    std::vector<XmlAttribute> m_attributes;
+    std::vector<std::string_view> m_names;
 };
 
-bool Parser::readName(std::string &name)
+bool Parser::readName(std::string_view &name)
 {
     const size_t start = m_pos;
-    if (atEnd() || !isNameStart(static_cast<unsigned char>(m_text[m_pos])))
+    if (exhausted() || !isNameStart(static_cast<unsigned char>(m_text[m_pos])))
         return fail("expected a name");
-    while (!atEnd() && isNameChar(static_cast<unsigned char>(m_text[m_pos])))
+    while (!exhausted() && isNameChar(static_cast<unsigned char>(m_text[m_pos])))
         ++m_pos;
-    name.assign(m_text.substr(start, m_pos - start));
+    name = m_text.substr(start, m_pos - start);
     return true;
 }
 
@@ -98,7 +198,10 @@ bool Parser::decode(std::string_view raw, std::string &out)
     out.reserve(raw.size());
     for (size_t i = 0; i < raw.size(); ++i) {
         if (raw[i] != '&') {
-            out += raw[i];
+            const size_t next = raw.find('&', i);
+            const size_t end = next == std::string_view::npos ? raw.size() : next;
+            out.append(raw.substr(i, end - i));
+            i = end - 1;
             continue;
         }
         const size_t end = raw.find(';', i);
@@ -148,7 +251,7 @@ bool Parser::decode(std::string_view raw, std::string &out)
 
 bool Parser::readUntil(std::string_view end, std::string_view &content)
 {
-    const size_t found = m_text.find(end, m_pos);
+    const size_t found = find(end, m_pos);
     if (found == std::string_view::npos)
         return fail("unterminated markup");
     content = m_text.substr(m_pos, found - m_pos);
@@ -156,153 +259,207 @@ bool Parser::readUntil(std::string_view end, std::string_view &content)
     return true;
 }
 
-bool Parser::openElement(std::vector<tinyxml2::XMLNode *> &stack)
+bool Parser::uniqueNames()
 {
+    if (m_raw.size() <= 16) {
+        for (size_t i = 1; i < m_raw.size(); ++i) {
+            for (size_t j = 0; j < i; ++j) {
+                if (m_raw[i].name == m_raw[j].name)
+                    return false;
+            }
+        }
+        return true;
+    }
+    m_names.clear();
+    for (const RawAttribute &raw : m_raw)
+        m_names.push_back(raw.name);
+    std::sort(m_names.begin(), m_names.end());
+    return std::adjacent_find(m_names.begin(), m_names.end()) == m_names.end();
+}
+
+bool Parser::openElement()
+{
+    if (m_open.empty()) {
+        if (m_rootSeen)
+            return fail("a second root element");
+    }
     ++m_pos; // '<'
-    std::string name;
+    std::string_view name;
     if (!readName(name))
         return false;
-    tinyxml2::XMLElement *element = m_doc.NewElement(name.c_str());
-    stack.back()->InsertEndChild(element);
-    std::string attribute;
-    std::string value;
+    m_raw.clear();
+    size_t decodedCount = 0;
     for (;;) {
         const size_t before = m_pos;
         skipSpace();
-        if (atEnd())
+        if (exhausted())
             return fail("unterminated element");
-        if (m_text[m_pos] == '/') {
-            if (!startsWith("/>"))
-                return fail("expected '/>'");
-            m_pos += 2;
-            return true;
-        }
-        if (m_text[m_pos] == '>') {
-            ++m_pos;
-            if (static_cast<int>(stack.size()) > m_maxDepth)
-                return fail("elements nested too deeply");
-            stack.push_back(element);
+        const bool empty = m_text[m_pos] == '/';
+        if (empty || m_text[m_pos] == '>') {
+            if (empty) {
+                if (m_pos + 1 >= m_text.size() && !m_input.eof()) {
+                    m_starved = true;
+                    return fail("unterminated element");
+                }
+                if (!startsWith("/>"))
+                    return fail("expected '/>'");
+                m_pos += 2;
+            } else {
+                ++m_pos;
+                if (static_cast<int>(m_open.size()) >= m_maxDepth)
+                    return fail("elements nested too deeply");
+            }
+            if (!uniqueNames())
+                return fail("attribute given twice");
+            m_attributes.clear();
+            for (const RawAttribute &raw : m_raw)
+                m_attributes.push_back(
+                    {raw.name, raw.decoded < 0 ? raw.value
+                                               : std::string_view(
+                                                     m_decoded[static_cast<size_t>(raw.decoded)])});
+            m_rootSeen = true;
+            m_handler.startElement(name, m_attributes);
+            if (empty)
+                m_handler.endElement();
+            else
+                m_open.emplace_back(name);
             return true;
         }
         if (m_pos == before)
             return fail("expected a blank before an attribute");
+        std::string_view attribute;
         if (!readName(attribute))
             return false;
         skipSpace();
-        if (atEnd() || m_text[m_pos] != '=')
+        if (exhausted() || m_text[m_pos] != '=')
             return fail("expected '='");
         ++m_pos;
         skipSpace();
-        if (atEnd() || (m_text[m_pos] != '"' && m_text[m_pos] != '\''))
+        if (exhausted() || (m_text[m_pos] != '"' && m_text[m_pos] != '\''))
             return fail("expected a quoted value");
-        const char quote[2] = {m_text[m_pos], '\0'};
+        const char quote = m_text[m_pos];
         ++m_pos;
         std::string_view raw;
-        if (!readUntil(quote, raw))
+        if (!readUntil(std::string_view(&quote, 1), raw))
             return false;
         if (raw.find('<') != std::string_view::npos)
             return fail("'<' in an attribute value");
-        if (element->FindAttribute(attribute.c_str()))
-            return fail("attribute given twice");
-        if (!decode(raw, value))
-            return false;
-        element->SetAttribute(attribute.c_str(), value.c_str());
+        int decoded = -1;
+        if (raw.find('&') != std::string_view::npos) {
+            if (m_decoded.size() <= decodedCount)
+                m_decoded.resize(decodedCount + 1);
+            if (!decode(raw, m_decoded[decodedCount]))
+                return false;
+            decoded = static_cast<int>(decodedCount++);
+        }
+        m_raw.push_back({attribute, raw, decoded});
     }
 }
 
-bool Parser::closeElement(std::vector<tinyxml2::XMLNode *> &stack)
+bool Parser::closeElement()
 {
     m_pos += 2; // "</"
-    std::string name;
+    std::string_view name;
     if (!readName(name))
         return false;
     skipSpace();
-    if (atEnd() || m_text[m_pos] != '>')
+    if (exhausted() || m_text[m_pos] != '>')
         return fail("expected '>'");
     ++m_pos;
-    if (stack.size() < 2 || name != stack.back()->Value())
+    if (m_open.empty() || name != m_open.back())
         return fail("mismatched end tag");
-    stack.pop_back();
+    m_open.pop_back();
+    m_handler.endElement();
     return true;
 }
 
-bool Parser::text(tinyxml2::XMLNode *parent)
+bool Parser::text()
 {
-    const size_t end = m_text.find('<', m_pos);
-    const std::string_view raw =
-        m_text.substr(m_pos, end == std::string_view::npos ? std::string_view::npos : end - m_pos);
-    m_pos += raw.size();
+    size_t end = find("<", m_pos);
+    if (end == std::string_view::npos) {
+        if (m_starved)
+            return fail("unterminated text");
+        end = m_text.size();
+    }
+    const std::string_view raw = m_text.substr(m_pos, end - m_pos);
+    m_pos = end;
     bool blank = true;
     for (char c : raw)
         blank = blank && isSpace(c);
     if (blank)
         return true; // white space between elements means nothing here
-    if (parent == &m_doc)
+    if (m_open.empty())
         return fail("text outside the root element");
-    std::string decoded;
-    if (!decode(raw, decoded))
+    if (!decode(raw, m_decodedText))
         return false;
-    parent->InsertEndChild(m_doc.NewText(decoded.c_str()));
+    m_handler.text(m_decodedText, false);
+    return true;
+}
+
+bool Parser::item()
+{
+    if (m_text[m_pos] != '<')
+        return text();
+    std::string_view content;
+    if (startsWith("<?")) {
+        m_pos += 2;
+        if (!readUntil("?>", content))
+            return false;
+        if (content.starts_with("xml"))
+            m_handler.declaration(content);
+        else
+            m_handler.unknown(content);
+    } else if (startsWith("<!--")) {
+        m_pos += 4;
+        if (!readUntil("-->", content))
+            return false;
+        m_handler.comment(content);
+    } else if (startsWith("<![CDATA[")) {
+        m_pos += 9;
+        if (!readUntil("]]>", content))
+            return false;
+        if (m_open.empty())
+            return fail("character data outside the root element");
+        m_handler.text(content, true);
+    } else if (startsWith("<!")) {
+        m_pos += 2;
+        if (!readUntil(">", content))
+            return false;
+        m_handler.unknown(content);
+    } else if (startsWith("</")) {
+        return closeElement();
+    } else {
+        return openElement();
+    }
     return true;
 }
 
 bool Parser::run()
 {
+    refill(BlockBytes);
     if (startsWith("\xEF\xBB\xBF"))
         m_pos += 3;
-    std::vector<tinyxml2::XMLNode *> stack{&m_doc};
-    bool rootSeen = false;
-    while (!atEnd()) {
-        if (m_text[m_pos] != '<') {
-            if (!text(stack.back()))
-                return false;
+    for (;;) {
+        if (m_text.size() - m_pos < LowWater && !m_input.eof())
+            refill(BlockBytes);
+        if (m_pos >= m_text.size())
+            break;
+        const size_t start = m_pos;
+        m_starved = false;
+        if (item())
             continue;
-        }
-        std::string_view content;
-        if (startsWith("<?")) {
-            m_pos += 2;
-            if (!readUntil("?>", content))
-                return false;
-            const std::string body(content);
-            tinyxml2::XMLNode *node = nullptr;
-            if (body.starts_with("xml"))
-                node = m_doc.NewDeclaration(body.c_str());
-            else
-                node = m_doc.NewUnknown(body.c_str());
-            stack.back()->InsertEndChild(node);
-        } else if (startsWith("<!--")) {
-            m_pos += 4;
-            if (!readUntil("-->", content))
-                return false;
-            stack.back()->InsertEndChild(m_doc.NewComment(std::string(content).c_str()));
-        } else if (startsWith("<![CDATA[")) {
-            m_pos += 9;
-            if (!readUntil("]]>", content))
-                return false;
-            if (stack.size() < 2)
-                return fail("character data outside the root element");
-            tinyxml2::XMLText *data = m_doc.NewText(std::string(content).c_str());
-            data->SetCData(true);
-            stack.back()->InsertEndChild(data);
-        } else if (startsWith("<!")) {
-            m_pos += 2;
-            if (!readUntil(">", content))
-                return false;
-            stack.back()->InsertEndChild(m_doc.NewUnknown(std::string(content).c_str()));
-        } else if (startsWith("</")) {
-            if (!closeElement(stack))
-                return false;
-        } else {
-            if (stack.size() == 1) {
-                if (rootSeen)
-                    return fail("a second root element");
-                rootSeen = true;
-            }
-            if (!openElement(stack))
-                return false;
-        }
+        if (!m_starved)
+            return false;
+        // The markup runs past what has been read: read more and take it again.
+        if (m_text.size() - start >= ReadLimits::MaxMarkupBytes)
+            return fail("markup too long");
+        m_pos = start;
+        refill(std::max(BlockBytes, m_text.size() - start));
+        m_error.clear();
     }
-    if (stack.size() != 1)
+    if (m_input.readError())
+        return fail("the file could not be read");
+    if (!m_open.empty())
         return fail("unclosed element");
     return true;
 }
@@ -374,18 +531,119 @@ XmlImage newXmlImage()
     return XmlImage(new tinyxml2::XMLDocument);
 }
 
-bool parseXml(std::string_view text, tinyxml2::XMLDocument &doc, std::string *error, int maxDepth)
+bool parseXml(std::string_view text, XmlHandler &handler, std::string *error, int maxDepth)
 {
-    releaseXml(doc);
-    doc.Clear();
-    Parser parser(text, doc, maxDepth);
+    Input input(text);
+    Parser parser(input, handler, maxDepth);
     if (parser.run())
         return true;
-    releaseXml(doc);
-    doc.Clear();
     if (error)
         *error = parser.error();
     return false;
+}
+
+bool parseXmlFile(const std::filesystem::path &path, XmlHandler &handler, std::string *error,
+                  int maxDepth)
+{
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!ec && size > ReadLimits::MaxFileBytes) {
+        if (error)
+            *error = "the file is too large";
+        return false;
+    }
+    std::unique_ptr<std::FILE, int (*)(std::FILE *)> file(std::fopen(path.c_str(), "rb"),
+                                                          &std::fclose);
+    if (!file) {
+        if (error)
+            *error = std::strerror(errno);
+        return false;
+    }
+    Input input(file.get());
+    Parser parser(input, handler, maxDepth);
+    if (parser.run())
+        return true;
+    if (error)
+        *error = parser.error();
+    return false;
+}
+
+XmlDomBuilder::XmlDomBuilder(tinyxml2::XMLDocument &doc)
+    : m_doc(doc)
+    , m_stack{&doc}
+{}
+
+void XmlDomBuilder::startElement(std::string_view name, XmlAttributes attributes)
+{
+    m_buffer.assign(name);
+    tinyxml2::XMLElement *element = m_doc.NewElement(m_buffer.c_str());
+    m_stack.back()->InsertEndChild(element);
+    std::string value;
+    for (const XmlAttribute &attribute : attributes) {
+        m_buffer.assign(attribute.name);
+        value.assign(attribute.value);
+        element->SetAttribute(m_buffer.c_str(), value.c_str());
+    }
+    m_stack.push_back(element);
+}
+
+void XmlDomBuilder::endElement()
+{
+    m_stack.pop_back();
+}
+
+void XmlDomBuilder::text(std::string_view text, bool cdata)
+{
+    m_buffer.assign(text);
+    tinyxml2::XMLText *node = m_doc.NewText(m_buffer.c_str());
+    node->SetCData(cdata);
+    m_stack.back()->InsertEndChild(node);
+}
+
+void XmlDomBuilder::comment(std::string_view text)
+{
+    m_buffer.assign(text);
+    m_stack.back()->InsertEndChild(m_doc.NewComment(m_buffer.c_str()));
+}
+
+void XmlDomBuilder::declaration(std::string_view text)
+{
+    m_buffer.assign(text);
+    m_stack.back()->InsertEndChild(m_doc.NewDeclaration(m_buffer.c_str()));
+}
+
+void XmlDomBuilder::unknown(std::string_view text)
+{
+    m_buffer.assign(text);
+    m_stack.back()->InsertEndChild(m_doc.NewUnknown(m_buffer.c_str()));
+}
+
+namespace {
+
+template<typename Parse>
+bool parseInto(tinyxml2::XMLDocument &doc, Parse &&parse)
+{
+    releaseXml(doc);
+    doc.Clear();
+    XmlDomBuilder builder(doc);
+    if (parse(builder))
+        return true;
+    releaseXml(doc);
+    doc.Clear();
+    return false;
+}
+
+} // namespace
+
+bool parseXml(std::string_view text, tinyxml2::XMLDocument &doc, std::string *error, int maxDepth)
+{
+    return parseInto(doc,
+                     [&](XmlHandler &builder) { return parseXml(text, builder, error, maxDepth); });
+}
+
+bool parseXmlFile(const std::filesystem::path &path, tinyxml2::XMLDocument &doc, std::string *error)
+{
+    return parseInto(doc, [&](XmlHandler &builder) { return parseXmlFile(path, builder, error); });
 }
 
 } // namespace vocara
