@@ -374,9 +374,13 @@ ValidationReport validateNodes(const CVocaraDoc &doc)
 
 bool CVocaraDoc::validateFlow(bool askToForce)
 {
-    ValidationReport report = validateNodes(*this);
-    m_errorLines = std::move(report.lines);
-    m_errorNodes = std::move(report.nodes);
+    // Checking a large flow takes a while: a save right after a check does not check again.
+    if (m_validatedRevision != m_revision) {
+        ValidationReport report = validateNodes(*this);
+        m_errorLines = std::move(report.lines);
+        m_errorNodes = std::move(report.nodes);
+        m_validatedRevision = m_revision;
+    }
     notify([](DocumentObserver &o) { o.validated(); });
     if (m_errorLines.empty() || !askToForce)
         return true;

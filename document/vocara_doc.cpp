@@ -82,6 +82,7 @@ void CVocaraDoc::removeObserver(DocumentObserver *observer)
 
 void CVocaraDoc::setMode(DocumentMode mode)
 {
+    ++m_revision;
     const KindCatalogue *previous = m_catalogue;
     m_catalogue = &KindCatalogue::forMode(mode == DocumentMode::Asterisk ? CatalogueMode::Asterisk
                                                                          : CatalogueMode::Flow);
@@ -147,6 +148,7 @@ bool CVocaraDoc::newDocument()
 
 void CVocaraDoc::resetContent()
 {
+    ++m_revision;
     m_nodes.clear();
     m_columns.clear();
     m_columnCount = 0;
@@ -181,6 +183,7 @@ void CVocaraDoc::setModified(bool modified)
 
 void CVocaraDoc::markModified()
 {
+    ++m_revision;
     setModified(true);
 }
 

@@ -333,6 +333,9 @@ private:
     std::vector<std::string> m_errorLines;
     std::vector<NodeId> m_errorNodes;
     std::vector<DocumentObserver *> m_observers;
+    // Counts the changes that validation depends on; the errors are of m_validatedRevision.
+    std::uint64_t m_revision = 0;
+    std::uint64_t m_validatedRevision = ~std::uint64_t(0);
 };
 
 } // namespace vocara

@@ -1,0 +1,348 @@
+// How open, save, export, validation, the model's operations and the simulator scale with the
+// size of a flow, each as a ratio measured in this run:
+//
+//   scale_bench                     1,000, 10,000 and 100,000 nodes
+//   scale_bench --sizes=1000,5000   other sizes
+//   scale_bench --million           1,000,000 nodes as well (minutes, and about 2 GB)
+//
+// Reference points: the XML library's own parse and print of the same file, and the peak
+// memory of a process that opens the flow and ends (measured from here, per node above an
+// empty flow's).
+#include "bench/bench_folder.h"
+#include "bench/flow_shapes.h"
+#include "dialplan/dialplan_export.h"
+#include "document/flow_validator.h"
+#include "document/recording_dialogs.h"
+#include "document/vocara_doc.h"
+
+#include <tinyxml2.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char **environ;
+
+using namespace vocara;
+
+namespace {
+
+double seconds(const std::function<void()> &work, int runs)
+{
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        best = std::min(
+            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
+}
+
+struct Doc
+{
+    RecordingDialogs dialogs{Answer::Yes};
+    CVocaraDoc doc{dialogs};
+    AsteriskExporter exporter;
+
+    Doc()
+    {
+        doc.setUserFolder(benchFolder());
+        doc.setDefaultSaveFolder(benchFolder().string());
+        doc.setExporter(&exporter);
+        doc.setMode(DocumentMode::Flow);
+        doc.resetContent();
+    }
+};
+
+std::string writeFlow(const std::string &shape, int count)
+{
+    const std::string path = (benchFolder() / (shape + std::to_string(count) + ".qfl")).string();
+    Doc d;
+    if (shape == "deep")
+        bench::buildDeepChain(d.doc, count);
+    else
+        bench::buildWideMenuTree(d.doc, count);
+    d.doc.save(path);
+    return path;
+}
+
+// Runs a program with its output thrown away; its time in seconds, or a negative one when it
+// failed.
+double runChild(const std::vector<std::string> &args)
+{
+    std::vector<char *> argv;
+    for (const std::string &arg : args)
+        argv.push_back(const_cast<char *>(arg.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        return -1;
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? elapsed : -1;
+}
+
+std::string self;
+
+// The peak memory of a process that opens the flow, as the process itself reports it (the
+// resource usage of a child counts what it shared with its parent before it started).
+long openPeakKiB(const std::string &path)
+{
+    FILE *child = ::popen((self + " --open-only=" + path).c_str(), "r");
+    long kib = -1;
+    if (!child || std::fscanf(child, "%ld", &kib) != 1)
+        kib = -1;
+    if (child && ::pclose(child) != 0)
+        kib = -1;
+    return kib;
+}
+
+long peakKiB()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("VmHWM:"))
+            return std::stol(line.substr(6));
+    }
+    return -1;
+}
+
+struct Row
+{
+    int nodes = 0;
+    double fileMB = 0;
+    double library = 0;  // the XML library's parse + print
+    double openSave = 0; // open + save
+    double openExport = 0;
+    double validate = 0;
+    double bytesPerNode = 0;
+    double deepOpenSave = 0;
+    double addUs = 0, linkUs = 0, moveUs = 0, lookupUs = 0, removeUs = 0, removeAllUs = 0;
+};
+
+Row measure(int count)
+{
+    Row row;
+    row.nodes = count;
+    const int runs = count <= 10000 ? 5 : count <= 100000 ? 2 : 1;
+    const std::string wide = writeFlow("wide", count);
+    std::ifstream in(wide, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    row.fileMB = static_cast<double>(buffer.str().size()) / 1e6;
+
+    row.library = seconds(
+        [&] {
+            std::ifstream file(wide, std::ios::binary);
+            std::stringstream read;
+            read << file.rdbuf();
+            const std::string text = read.str();
+            tinyxml2::XMLDocument image;
+            image.Parse(text.data(), text.size());
+            tinyxml2::XMLPrinter printer;
+            image.Print(&printer);
+            if (image.Error() || printer.CStrSize() < 2)
+                std::abort();
+        },
+        runs);
+    const std::string saved = (benchFolder() / "saved.qfl").string();
+    row.openSave = seconds(
+        [&] {
+            Doc d;
+            d.doc.open(wide);
+            d.doc.save(saved);
+        },
+        runs);
+    const std::string exported = (benchFolder() / "exported.conf").string();
+    row.openExport = seconds(
+        [&] {
+            Doc d;
+            d.doc.open(wide, DocumentMode::Asterisk);
+            d.doc.save(exported);
+        },
+        runs);
+
+    Doc opened;
+    opened.doc.open(wide);
+    row.validate = seconds([&] { validateNodes(opened.doc); }, runs);
+
+    // The model's operations, each a thousand times on the opened flow.
+    constexpr int Ops = 1000;
+    const std::vector<NodeId> nodes = opened.doc.nodesInGridOrder();
+    std::vector<NodeId> added;
+    const int freeRow = MaxGridCoordinate - 10;
+    row.addUs = seconds(
+                    [&] {
+                        for (int i = 0; i < Ops; ++i)
+                            added.push_back(opened.doc.createNode({freeRow, i * 2}, Kind::SetVar));
+                    },
+                    1) /
+                Ops * 1e6;
+    row.linkUs = seconds(
+                     [&] {
+                         for (int i = 0; i < Ops; ++i)
+                             opened.doc.linkUnchecked(nodes[nodes.size() / 2 + i],
+                                                      added[static_cast<size_t>(i)]);
+                     },
+                     1) /
+                 Ops * 1e6;
+    row.moveUs =
+        seconds(
+            [&] {
+                for (int i = 0; i < Ops; ++i)
+                    opened.doc.moveNode(added[static_cast<size_t>(i)], {freeRow + 1, i * 2 + 1});
+            },
+            1) /
+        Ops * 1e6;
+    size_t found = 0;
+    row.lookupUs = seconds(
+                       [&] {
+                           for (int i = 0; i < Ops; ++i) {
+                               const NodeData *data = opened.doc.node(
+                                   nodes[static_cast<size_t>(i) * 7919 % nodes.size()]);
+                               found += opened.doc.nodeAt(data->cell) != NoNode;
+                               found += opened.doc.isNameTaken(data->name);
+                           }
+                       },
+                       1) /
+                   Ops * 1e6;
+    row.removeUs = seconds(
+                       [&] {
+                           for (NodeId id : added)
+                               opened.doc.removeNode(id, RemoveMode::KeepForUndo);
+                       },
+                       1) /
+                   Ops * 1e6;
+    row.removeAllUs = seconds(
+                          [&] {
+                              for (NodeId id : nodes)
+                                  opened.doc.removeNode(id, RemoveMode::KeepForUndo);
+                          },
+                          1) /
+                      static_cast<double>(nodes.size()) * 1e6;
+    if (found == 0)
+        std::abort();
+
+    const long empty = openPeakKiB(writeFlow("wide", 0));
+    const long peak = openPeakKiB(wide);
+    if (peak < 0 || empty < 0)
+        std::fprintf(stderr, "the open-only run failed (%ld, %ld)\n", empty, peak);
+    row.bytesPerNode = static_cast<double>(peak - empty) * 1024.0 / count;
+
+    const std::string deep = writeFlow("deep", count);
+    const std::string deepSaved = (benchFolder() / "deep-saved.qfl").string();
+    row.deepOpenSave = seconds(
+        [&] {
+            Doc d;
+            d.doc.open(deep);
+            d.doc.save(deepSaved);
+        },
+        runs);
+    return row;
+}
+
+// A chain of Set Var nodes through the headless simulator at time scale 0: the time per node
+// above an empty flow's.
+void simulatorPerNode(const std::string &cli, const std::vector<int> &sizes)
+{
+    const std::string empty = writeFlow("deep", 0);
+    double base = 1e300;
+    for (int i = 0; i < 3; ++i)
+        base = std::min(base, runChild({cli, "simulate", empty, "--time-scale", "0"}));
+    for (int count : sizes) {
+        const std::string chain = writeFlow("deep", count);
+        double best = 1e300;
+        for (int i = 0; i < 2; ++i)
+            best = std::min(best, runChild({cli, "simulate", chain, "--time-scale", "0"}));
+        std::printf("simulate %8d Set Var nodes: %7.3f s, %6.2f us a node\n", count, best,
+                    (best - base) / count * 1e6);
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    self = std::filesystem::canonical("/proc/self/exe").string();
+    std::vector<int> sizes{1000, 10000, 100000};
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.starts_with("--open-only=")) {
+            RecordingDialogs dialogs(Answer::Yes);
+            CVocaraDoc doc(dialogs);
+            doc.setUserFolder(benchFolder());
+            const bool opened = doc.open(arg.substr(12));
+            std::printf("%ld\n", peakKiB());
+            std::filesystem::remove_all(benchFolder());
+            return opened ? 0 : 1;
+        }
+        if (arg == "--million") {
+            sizes.push_back(1000000);
+        } else if (arg.starts_with("--sizes=")) {
+            sizes.clear();
+            std::stringstream list(arg.substr(8));
+            for (std::string item; std::getline(list, item, ',');)
+                sizes.push_back(std::stoi(item));
+        } else {
+            std::fprintf(stderr, "usage: scale_bench [--sizes=N,N,...] [--million]\n");
+            return 2;
+        }
+    }
+
+    std::printf("%9s %8s %9s %9s %6s %9s %6s %9s %8s %9s\n", "nodes", "file MB", "xml lib s",
+                "open+sv s", "ratio", "export s", "ratio", "check s", "B/node", "deep o+s s");
+    std::vector<Row> rows;
+    for (int count : sizes) {
+        const Row row = measure(count);
+        rows.push_back(row);
+        std::printf("%9d %8.1f %9.3f %9.3f %6.2f %9.3f %6.2f %9.4f %8.0f %9.3f\n", row.nodes,
+                    row.fileMB, row.library, row.openSave, row.openSave / row.library,
+                    row.openExport, row.openExport / row.openSave, row.validate, row.bytesPerNode,
+                    row.deepOpenSave);
+        std::fflush(stdout);
+    }
+    std::printf("\nthe model, microseconds an operation on a flow of that size\n");
+    std::printf("%9s %8s %8s %8s %8s %8s %12s\n", "nodes", "add", "link", "move", "lookup",
+                "remove", "remove all");
+    for (const Row &row : rows)
+        std::printf("%9d %8.2f %8.2f %8.2f %8.2f %8.2f %12.2f\n", row.nodes, row.addUs, row.linkUs,
+                    row.moveUs, row.lookupUs, row.removeUs, row.removeAllUs);
+    std::printf("\ngrowth t(10x)/t(x), from 10,000 up\n");
+    for (size_t i = 1; i < rows.size(); ++i) {
+        if (rows[i - 1].nodes < 10000 || rows[i].nodes != rows[i - 1].nodes * 10)
+            continue;
+        std::printf("%9d -> %9d: validation %.1f, open+save %.1f, deep open+save %.1f\n",
+                    rows[i - 1].nodes, rows[i].nodes, rows[i].validate / rows[i - 1].validate,
+                    rows[i].openSave / rows[i - 1].openSave,
+                    rows[i].deepOpenSave / rows[i - 1].deepOpenSave);
+    }
+    std::printf("\n");
+    std::vector<int> chains;
+    for (int count : sizes) {
+        if (count >= 10000)
+            chains.push_back(count);
+    }
+    simulatorPerNode(VOCARA_CLI, chains);
+    std::filesystem::remove_all(benchFolder());
+    return 0;
+}
