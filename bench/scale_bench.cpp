@@ -10,17 +10,13 @@
 // empty flow's).
 #include "bench/bench_folder.h"
 #include "bench/flow_shapes.h"
+#include "cli/command.h"
 #include "dialplan/dialplan_export.h"
 #include "document/flow_validator.h"
 #include "document/recording_dialogs.h"
 #include "document/vocara_doc.h"
 
 #include <tinyxml2.h>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -31,8 +27,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-extern char **environ;
 
 using namespace vocara;
 
@@ -76,30 +70,6 @@ std::string writeFlow(const std::string &shape, int count)
         bench::buildWideMenuTree(d.doc, count);
     d.doc.save(path);
     return path;
-}
-
-// Runs a program with its output thrown away; its time in seconds, or a negative one when it
-// failed.
-double runChild(const std::vector<std::string> &args)
-{
-    std::vector<char *> argv;
-    for (const std::string &arg : args)
-        argv.push_back(const_cast<char *>(arg.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        return -1;
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    const double elapsed =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? elapsed : -1;
 }
 
 std::string self;
@@ -261,21 +231,56 @@ Row measure(int count)
     return row;
 }
 
-// A chain of Set Var nodes through the headless simulator at time scale 0: the time per node
-// above an empty flow's.
-void simulatorPerNode(const std::string &cli, const std::vector<int> &sizes)
+// Notes when the first and the last trace line arrive.
+class TimedLines : public std::streambuf
 {
-    const std::string empty = writeFlow("deep", 0);
-    double base = 1e300;
-    for (int i = 0; i < 3; ++i)
-        base = std::min(base, runChild({cli, "simulate", empty, "--time-scale", "0"}));
+public:
+    std::chrono::steady_clock::time_point first, last;
+    long lines = 0;
+
+protected:
+    int overflow(int c) override
+    {
+        note(c == '\n');
+        return c;
+    }
+    std::streamsize xsputn(const char *text, std::streamsize count) override
+    {
+        note(std::memchr(text, '\n', static_cast<size_t>(count)) != nullptr);
+        return count;
+    }
+
+private:
+    void note(bool line)
+    {
+        if (!line)
+            return;
+        const auto now = std::chrono::steady_clock::now();
+        if (lines++ == 0)
+            first = now;
+        last = now;
+    }
+};
+
+// A chain of Set Var nodes through the headless simulator at time scale 0, as the command
+// line runs it: the time a node takes, from the first node's trace line to the last's (the
+// flow is loaded before).
+void simulatorPerNode(const std::vector<int> &sizes)
+{
     for (int count : sizes) {
         const std::string chain = writeFlow("deep", count);
         double best = 1e300;
-        for (int i = 0; i < 2; ++i)
-            best = std::min(best, runChild({cli, "simulate", chain, "--time-scale", "0"}));
+        for (int i = 0; i < 2; ++i) {
+            TimedLines lines;
+            std::ostream out(&lines);
+            std::ostringstream err;
+            const std::vector<std::string> args{chain, "--time-scale", "0"};
+            if (cli::runSimulate(args, out, err) != 0 || lines.lines < count)
+                std::abort();
+            best = std::min(best, std::chrono::duration<double>(lines.last - lines.first).count());
+        }
         std::printf("simulate %8d Set Var nodes: %7.3f s, %6.2f us a node\n", count, best,
-                    (best - base) / count * 1e6);
+                    best / count * 1e6);
     }
 }
 
@@ -342,7 +347,7 @@ int main(int argc, char **argv)
         if (count >= 10000)
             chains.push_back(count);
     }
-    simulatorPerNode(VOCARA_CLI, chains);
+    simulatorPerNode(chains);
     std::filesystem::remove_all(benchFolder());
     return 0;
 }

@@ -30,19 +30,27 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Prints each trace label as its node runs and each message box to standard error.
+// Prints each trace label as its node runs (in blocks: the output is flushed whenever the
+// interpreter waits) and each message box to standard error.
 class PrintingHost : public HeadlessHost
 {
 public:
     PrintingHost(Clock &clock, SimulatorLog *log, std::ostream &out, std::ostream &err)
         : HeadlessHost(clock, log)
+        , m_out(out)
         , m_err(err)
     {
-        setTraced([&out](std::string_view label) { out << label << '\n' << std::flush; });
+        setTraced([&out](std::string_view label) { out << label << '\n'; });
     }
-    void message(std::string_view text) override { m_err << text << '\n'; }
+    void message(std::string_view text) override
+    {
+        m_out.flush();
+        m_err << text << '\n' << std::flush;
+    }
+    void flush() { m_out.flush(); }
 
 private:
+    std::ostream &m_out;
     std::ostream &m_err;
 };
 
@@ -113,6 +121,7 @@ void ScriptedCaller::call(const std::vector<std::string> &caller)
     CPlayWaveThread &waves = worker.handler().waves();
     for (const std::string &token : caller) {
         settle(session);
+        m_host.flush(); // the caller hears what ran up to this wait
         if (!worker.channel().recording && !worker.handler().isRunning())
             return;
         if (token == "T") {

@@ -272,7 +272,7 @@ void validateNode(const CVocaraDoc &doc, const NodeData &node, ValidationReport 
     const std::string_view element = elementName(node.kind);
     if (node.name.empty())
         add(element, Msg::EmptyNameLabel, Msg::EmptyName);
-    else if (doc.nameUseCount(node.name) > 1)
+    else if (doc.nameUseCount(node) > 1)
         add(element, node.name, Msg::DuplicateName);
 
     if (node.kind == Kind::BranchIfTimeOutRead && !node.children.empty())

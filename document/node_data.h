@@ -76,6 +76,8 @@ struct NodeData
     // The node's place in the grid order: nodes of a column in the order they entered it.
     std::uint64_t sequence = 0;
     std::string name;
+    // Kept by the document: how many of its nodes have this name.
+    const int *nameUses = nullptr;
     std::vector<std::string> values;
     int primaryParent = -1; // index into parents
     std::vector<NodeId> children;

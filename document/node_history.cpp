@@ -93,7 +93,7 @@ bool CVocaraDoc::linkAt(NodeId parent, NodeId child, size_t childIndex, size_t p
 bool CVocaraDoc::restoreNode(const NodeSnapshot &snapshot)
 {
     const NodeData &saved = snapshot.data;
-    if (saved.id == NoNode || m_nodes.count(saved.id) || saved.kind == Kind::Start)
+    if (saved.id == NoNode || m_nodes.contains(saved.id) || saved.kind == Kind::Start)
         return false;
     NodeData data = saved;
     data.children.clear();
@@ -103,8 +103,8 @@ bool CVocaraDoc::restoreNode(const NodeSnapshot &snapshot)
     data.cell = cell;
     enterGrid(data, cell, snapshot.sequence);
     ++m_kindCounts[static_cast<size_t>(data.kind)];
-    ++m_nameUses[data.name];
-    m_nodes.emplace(saved.id, std::move(data));
+    data.nameUses = useName(data.name);
+    m_nodes.insert(std::move(data));
     markModified();
     notify([&](DocumentObserver &o) { o.nodeAdded(saved.id, cell); });
     // Parents in their order, each link at its old place in that parent's children.
@@ -122,7 +122,7 @@ bool CVocaraDoc::restoreNode(const NodeSnapshot &snapshot)
 
 NodeId CVocaraDoc::recreateRemoved(const RemovedNode &removed)
 {
-    if (removed.id == NoNode || m_nodes.count(removed.id) || removed.kind == Kind::Start ||
+    if (removed.id == NoNode || m_nodes.contains(removed.id) || removed.kind == Kind::Start ||
         !m_catalogue->descriptor(removed.kind))
         return NoNode;
     NodeSnapshot snapshot;

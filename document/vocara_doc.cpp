@@ -96,11 +96,11 @@ void CVocaraDoc::setMode(DocumentMode mode)
 
 void CVocaraDoc::remapValues(const KindCatalogue &from, const KindCatalogue &to)
 {
-    for (auto &[id, node] : m_nodes) {
+    m_nodes.forEach([&](NodeData &node) {
         const KindDescriptor *before = from.descriptor(node.kind);
         const KindDescriptor *after = to.descriptor(node.kind);
         if (!before || !after)
-            continue;
+            return;
         std::vector<std::string> values(
             static_cast<size_t>(std::max(MinValueSlots, after->propertyCount)));
         values[PasswordSlot] = node.values[PasswordSlot];
@@ -112,7 +112,7 @@ void CVocaraDoc::remapValues(const KindCatalogue &from, const KindCatalogue &to)
         }
         node.values = std::move(values);
         node.propertyCount = after->propertyCount;
-    }
+    });
 }
 
 bool CVocaraDoc::refuseWhileSimulating() const
@@ -150,7 +150,8 @@ void CVocaraDoc::resetContent()
 {
     ++m_revision;
     m_nodes.clear();
-    m_columns.clear();
+    m_gridOrder.clear();
+    m_gridOrderKnown = true;
     m_columnCount = 0;
     m_cells.clear();
     m_stacked.clear();
@@ -189,14 +190,12 @@ void CVocaraDoc::markModified()
 
 const NodeData *CVocaraDoc::node(NodeId id) const
 {
-    auto it = m_nodes.find(id);
-    return it == m_nodes.end() ? nullptr : &it->second;
+    return m_nodes.find(id);
 }
 
 NodeData *CVocaraDoc::mutableNode(NodeId id)
 {
-    auto it = m_nodes.find(id);
-    return it == m_nodes.end() ? nullptr : &it->second;
+    return m_nodes.find(id);
 }
 
 NodeId CVocaraDoc::nodeAt(Cell cell) const
@@ -209,13 +208,46 @@ NodeId CVocaraDoc::nodeAt(Cell cell) const
 
 std::vector<NodeId> CVocaraDoc::nodesInGridOrder() const
 {
-    std::vector<NodeId> result;
-    result.reserve(m_nodes.size());
-    for (const auto &[index, column] : m_columns) {
-        for (const auto &[sequence, id] : column)
-            result.push_back(id);
+    if (!m_gridOrderKnown)
+        sortGridOrder();
+    return m_gridOrder;
+}
+
+void CVocaraDoc::sortGridOrder() const
+{
+    // Column and sequence number in one key, sorted 16 bits at a time from the lowest up:
+    // linear in the number of nodes. Columns take 20 bits, sequence numbers the 44 below.
+    constexpr int SequenceBits = 44;
+    std::vector<std::pair<std::uint64_t, NodeId>> keys;
+    keys.reserve(m_nodes.size());
+    bool fits = true;
+    m_nodes.forEach([&](const NodeData &node) {
+        fits = fits && node.sequence >> SequenceBits == 0;
+        keys.emplace_back(std::uint64_t(node.cell.column) << SequenceBits | node.sequence, node.id);
+    });
+    if (fits) {
+        std::vector<std::pair<std::uint64_t, NodeId>> sorted(keys.size());
+        for (int shift = 0; shift < 64; shift += 16) {
+            std::vector<size_t> start(65537, 0);
+            for (const auto &key : keys)
+                ++start[((key.first >> shift) & 0xFFFF) + 1];
+            // Keys alike in these bits keep their order.
+            if (std::find(start.begin(), start.end(), keys.size()) != start.end())
+                continue;
+            for (size_t i = 1; i < start.size(); ++i)
+                start[i] += start[i - 1];
+            for (const auto &key : keys)
+                sorted[start[(key.first >> shift) & 0xFFFF]++] = key;
+            keys.swap(sorted);
+        }
+    } else {
+        std::sort(keys.begin(), keys.end());
     }
-    return result;
+    m_gridOrder.clear();
+    m_gridOrder.reserve(keys.size());
+    for (const auto &key : keys)
+        m_gridOrder.push_back(key.second);
+    m_gridOrderKnown = true;
 }
 
 int CVocaraDoc::nodesOfKind(NodeKind kind) const
@@ -279,8 +311,8 @@ NodeId CVocaraDoc::insertNode(Cell cell, NodeKind kind, const std::string_view *
 
     enterGrid(data, cell, m_nextSequence++);
     ++m_kindCounts[static_cast<size_t>(kind)];
-    ++m_nameUses[data.name];
-    m_nodes.emplace(id, std::move(data));
+    data.nameUses = useName(data.name);
+    m_nodes.insert(std::move(data));
     notify([&](DocumentObserver &o) { o.nodeAdded(id, cell); });
     return id;
 }
@@ -424,17 +456,14 @@ void CVocaraDoc::enterGrid(NodeData &node, Cell cell, std::uint64_t sequence)
     growCanvasFor(cell);
     node.cell = cell;
     node.sequence = sequence;
-    m_columns[cell.column].emplace(sequence, node.id);
+    m_gridOrderKnown = false;
     if (!m_cells.emplace(cell, node.id).second)
         m_stacked.emplace(std::pair(cell, sequence), node.id);
 }
 
 void CVocaraDoc::leaveGrid(const NodeData &node)
 {
-    const auto column = m_columns.find(node.cell.column);
-    column->second.erase(node.sequence);
-    if (column->second.empty())
-        m_columns.erase(column);
+    m_gridOrderKnown = false;
     const auto first = m_cells.find(node.cell);
     if (first->second != node.id) {
         m_stacked.erase(std::pair(node.cell, node.sequence));
@@ -448,6 +477,21 @@ void CVocaraDoc::leaveGrid(const NodeData &node)
     } else {
         m_cells.erase(first);
     }
+}
+
+const int *CVocaraDoc::useName(const std::string &name)
+{
+    int &uses = m_nameUses.try_emplace(name, 0).first->second;
+    ++uses;
+    return &uses;
+}
+
+int CVocaraDoc::nameUseCount(const NodeData &node) const
+{
+    // A copy of a node does not know.
+    if (node.nameUses && m_nodes.find(node.id) == &node)
+        return *node.nameUses;
+    return nameUseCount(node.name);
 }
 
 void CVocaraDoc::forgetName(const std::string &name)
@@ -529,7 +573,7 @@ bool CVocaraDoc::setNodeName(NodeId id, std::string name)
     if (data->name == name)
         return true;
     forgetName(data->name);
-    ++m_nameUses[name];
+    data->nameUses = useName(name);
     data->name = std::move(name);
     markModified();
     notify([&](DocumentObserver &o) { o.nodeChanged(id); });

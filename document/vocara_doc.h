@@ -4,6 +4,7 @@
 #include "document/document_observer.h"
 #include "document/kind_catalogue.h"
 #include "document/node_data.h"
+#include "document/node_store.h"
 #include "document/variable_list.h"
 #include "document/xml_reader.h"
 
@@ -143,6 +144,8 @@ public:
     bool isNameTaken(std::string_view name) const;
     // How many nodes carry exactly this name.
     int nameUseCount(std::string_view name) const;
+    // The same for one of the document's nodes, without looking its name up.
+    int nameUseCount(const NodeData &node) const;
     std::string defaultNodeName(NodeKind kind) const;
 
     // A bare node with its default name, or NoNode for a kind that cannot be placed (the
@@ -264,6 +267,9 @@ private:
     // and taken out again.
     void enterGrid(NodeData &node, Cell cell, std::uint64_t sequence);
     void leaveGrid(const NodeData &node);
+    void sortGridOrder() const;
+    // Counts one more use of a name; where the count is kept.
+    const int *useName(const std::string &name);
     void forgetName(const std::string &name);
     void markModified();
     template<typename F>
@@ -294,12 +300,11 @@ private:
 
     NodeId m_nextId = 1;
     NodeId m_startNode = NoNode;
-    std::unordered_map<NodeId, NodeData> m_nodes;
-    // Grid index: per column, the nodes in the order they were placed (keyed by a sequence
-    // number), and per cell the nodes on it.
-    // The nodes of each column that has any, in the order they entered it: sparse, so that a
-    // node far out costs no more than one near the start.
-    std::map<int, std::map<std::uint64_t, NodeId>> m_columns;
+    NodeStore m_nodes;
+    // Grid index. The grid order (columns from 0 up, within a column by sequence number) is
+    // sorted when asked for after a change, and kept.
+    mutable std::vector<NodeId> m_gridOrder;
+    mutable bool m_gridOrderKnown = true;
     int m_columnCount = 0;
     struct CellHash
     {

@@ -102,15 +102,14 @@ private:
 class Parser
 {
 public:
-    // A file is read a block at a time, and a block more before what is left runs short.
-    static constexpr size_t BlockBytes = 256 * 1024;
-    static constexpr size_t LowWater = 64 * 1024;
-
-    Parser(Input &input, XmlHandler &handler, int maxDepth)
+    Parser(Input &input, XmlHandler &handler, int maxDepth, size_t blockBytes)
         : m_input(input)
         , m_text(input.text())
         , m_handler(handler)
         , m_maxDepth(maxDepth)
+        , m_block(std::max<size_t>(blockBytes, 1))
+        // Every markup starts with at least this much of it read (its longest opening is 9).
+        , m_lowWater(std::max<size_t>(16, std::min<size_t>(64 * 1024, m_block)))
     {}
 
     bool run();
@@ -163,6 +162,8 @@ private:
     std::string_view m_text;
     XmlHandler &m_handler;
     int m_maxDepth;
+    size_t m_block;
+    size_t m_lowWater;
     size_t m_pos = 0;
     bool m_starved = false;
     bool m_rootSeen = false;
@@ -436,12 +437,15 @@ bool Parser::item()
 
 bool Parser::run()
 {
-    refill(BlockBytes);
+    auto readAhead = [this] {
+        while (m_text.size() - m_pos < m_lowWater && !m_input.eof())
+            refill(std::max(m_block, m_lowWater));
+    };
+    readAhead();
     if (startsWith("\xEF\xBB\xBF"))
         m_pos += 3;
     for (;;) {
-        if (m_text.size() - m_pos < LowWater && !m_input.eof())
-            refill(BlockBytes);
+        readAhead();
         if (m_pos >= m_text.size())
             break;
         const size_t start = m_pos;
@@ -454,7 +458,7 @@ bool Parser::run()
         if (m_text.size() - start >= ReadLimits::MaxMarkupBytes)
             return fail("markup too long");
         m_pos = start;
-        refill(std::max(BlockBytes, m_text.size() - start));
+        refill(std::max(m_block, m_text.size() - start));
         m_error.clear();
     }
     if (m_input.readError())
@@ -534,7 +538,7 @@ XmlImage newXmlImage()
 bool parseXml(std::string_view text, XmlHandler &handler, std::string *error, int maxDepth)
 {
     Input input(text);
-    Parser parser(input, handler, maxDepth);
+    Parser parser(input, handler, maxDepth, text.size());
     if (parser.run())
         return true;
     if (error)
@@ -543,7 +547,7 @@ bool parseXml(std::string_view text, XmlHandler &handler, std::string *error, in
 }
 
 bool parseXmlFile(const std::filesystem::path &path, XmlHandler &handler, std::string *error,
-                  int maxDepth)
+                  int maxDepth, size_t blockBytes)
 {
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
@@ -560,7 +564,7 @@ bool parseXmlFile(const std::filesystem::path &path, XmlHandler &handler, std::s
         return false;
     }
     Input input(file.get());
-    Parser parser(input, handler, maxDepth);
+    Parser parser(input, handler, maxDepth, blockBytes);
     if (parser.run())
         return true;
     if (error)

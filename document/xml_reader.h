@@ -49,8 +49,10 @@ public:
 bool parseXml(std::string_view text, XmlHandler &handler, std::string *error = nullptr,
               int maxDepth = MaxXmlDepth);
 // The same for a file, read in blocks: memory follows the markup being read, not the file.
+inline constexpr size_t XmlBlockBytes = 256 * 1024;
 bool parseXmlFile(const std::filesystem::path &path, XmlHandler &handler,
-                  std::string *error = nullptr, int maxDepth = MaxXmlDepth);
+                  std::string *error = nullptr, int maxDepth = MaxXmlDepth,
+                  size_t blockBytes = XmlBlockBytes);
 
 // Builds a document from what the parser reads.
 class XmlDomBuilder : public XmlHandler

@@ -3,8 +3,11 @@
 #include "document/flow_trailer.h"
 #include "document/recording_dialogs.h"
 #include "document/vocara_doc.h"
+#include "document/xml_reader.h"
 #include "fuzz/fuzz_folder.h"
 #include "platform/atomic_file.h"
+
+#include <tinyxml2.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -21,6 +24,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const std::filesystem::path conf = fuzzFolder() / "input.conf";
     vocara::writeFileAtomically(flow, bytes);
     vocara::writeFileAtomically(conf, std::string("[Qfl Structure]") + std::string(bytes));
+
+    // Read in small blocks from the file, the text gives what it gives read whole.
+    {
+        tinyxml2::XMLDocument whole;
+        const bool wholeRead = vocara::parseXml(bytes, whole);
+        tinyxml2::XMLDocument blocks;
+        vocara::XmlDomBuilder builder(blocks);
+        const bool blocksRead =
+            vocara::parseXmlFile(flow, builder, nullptr, vocara::MaxXmlDepth, 1 + size % 23);
+        if (wholeRead != blocksRead)
+            std::abort();
+        if (wholeRead) {
+            tinyxml2::XMLPrinter a(nullptr, true);
+            tinyxml2::XMLPrinter b(nullptr, true);
+            vocara::printXml(whole, a);
+            vocara::printXml(blocks, b);
+            if (std::string_view(a.CStr()) != std::string_view(b.CStr()))
+                std::abort();
+        }
+        vocara::releaseXml(whole);
+        vocara::releaseXml(blocks);
+    }
 
     vocara::RecordingDialogs dialogs(vocara::Answer::Yes);
     vocara::CVocaraDoc doc(dialogs);

@@ -102,8 +102,7 @@ bool CIVRHandler::StartIVR(const std::string &path, const std::string &folder)
     m_sounds->play(SignalSounds::Start, false);
     m_folder = folder;
     XmlImage document = newXmlImage();
-    const std::optional<std::string> text = readWholeFile(path);
-    if (!text || !parseXml(*text, *document) || !document->RootElement())
+    if (!parseXmlFile(path, *document) || !document->RootElement())
         return false;
     m_document = std::move(document);
     const Element *root = m_document->RootElement();

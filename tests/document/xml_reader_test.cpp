@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <tinyxml2.h>
 
+#include <filesystem>
+#include <fstream>
+
 using namespace vocara;
 
 TEST(XmlReader, ReadsWhatFlowFilesHold)
@@ -27,31 +30,66 @@ TEST(XmlReader, ReadsWhatFlowFilesHold)
               "more<Empty/></QenIvr>");
 }
 
+namespace {
+
+const char *const NotWellFormed[] = {
+    "",
+    "   ",
+    "text",
+    "<a>",
+    "<a></b>",
+    "<a/><b/>",
+    "<a x=1/>",
+    "<a x=\"1\" x=\"2\"/>",
+    "<a x=\"1\"y=\"2\"/>",
+    "<a x=\"<\"/>",
+    "<a>&unknown;</a>",
+    "<a>&#0;</a>",
+    "<a>&#x110000;</a>",
+    "<a>&#xZZ;</a>",
+    "<a x=\"&amp\"/>",
+    "<!-- unterminated",
+    "<a><![CDATA[open</a>",
+    "</a>",
+    "<1a/>",
+    "<a/>trailing",
+};
+
+// The document a file gives when it is read in blocks of `block` bytes, printed; "refused"
+// when the parser refuses it.
+std::string readInBlocks(const std::string &text, size_t block)
+{
+    const std::filesystem::path file = std::filesystem::path(::testing::TempDir()) / "blocks.xml";
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << text;
+    }
+    tinyxml2::XMLDocument doc;
+    XmlDomBuilder builder(doc);
+    const bool read = parseXmlFile(file, builder, nullptr, MaxXmlDepth, block);
+    std::filesystem::remove(file);
+    if (!read)
+        return "refused";
+    tinyxml2::XMLPrinter printer(nullptr, true);
+    printXml(doc, printer);
+    return printer.CStr();
+}
+
+std::string readWhole(const std::string &text)
+{
+    tinyxml2::XMLDocument doc;
+    if (!parseXml(text, doc))
+        return "refused";
+    tinyxml2::XMLPrinter printer(nullptr, true);
+    printXml(doc, printer);
+    return printer.CStr();
+}
+
+} // namespace
+
 TEST(XmlReader, RefusesWhatIsNotWellFormed)
 {
-    const char *bad[] = {
-        "",
-        "   ",
-        "text",
-        "<a>",
-        "<a></b>",
-        "<a/><b/>",
-        "<a x=1/>",
-        "<a x=\"1\" x=\"2\"/>",
-        "<a x=\"1\"y=\"2\"/>",
-        "<a x=\"<\"/>",
-        "<a>&unknown;</a>",
-        "<a>&#0;</a>",
-        "<a>&#x110000;</a>",
-        "<a>&#xZZ;</a>",
-        "<a x=\"&amp\"/>",
-        "<!-- unterminated",
-        "<a><![CDATA[open</a>",
-        "</a>",
-        "<1a/>",
-        "<a/>trailing",
-    };
-    for (const char *text : bad) {
+    for (const char *text : NotWellFormed) {
         tinyxml2::XMLDocument doc;
         std::string error;
         EXPECT_FALSE(parseXml(text, doc, &error) && doc.RootElement()) << text;
@@ -101,4 +139,20 @@ TEST(XmlReader, PrintsAsTheLibraryAndFreesDeepTreesWithoutRecursion)
     EXPECT_EQ(std::string(compact.CStr()).size(), 7u * depth - 3u);
     releaseXml(*image);
     EXPECT_EQ(image->FirstChild(), nullptr);
+}
+
+TEST(XmlReader, AFileReadInBlocksGivesWhatTheWholeTextGives)
+{
+    // Every markup split at every place: a block of 1 byte up to more than the text.
+    std::vector<std::string> texts(std::begin(NotWellFormed), std::end(NotWellFormed));
+    texts.push_back("\xEF\xBB\xBF<?xml version=\"1.0\" ?>\n<!-- a > b --><!DOCTYPE x>"
+                    "<QenIvr k=\"1\" j='a&amp;b&#x20AC;' gt=\"x>y\"><Start version=\"3\"/>"
+                    "<![CDATA[raw <text> ]] here]]>text &lt; more<e  a = '1'  /><f></f>"
+                    "</QenIvr><!-- after -->\n");
+    texts.push_back("<a b=\"" + std::string(3000, 'v') + "\">" + std::string(500, ' ') + "</a>");
+    for (const std::string &text : texts) {
+        const std::string whole = readWhole(text);
+        for (size_t block : {1, 2, 3, 5, 8, 13, 17, 64, 4096})
+            EXPECT_EQ(readInBlocks(text, block), whole) << text << " in blocks of " << block;
+    }
 }
