@@ -4,6 +4,7 @@
 //   scale_bench                     1,000, 10,000 and 100,000 nodes
 //   scale_bench --sizes=1000,5000   other sizes
 //   scale_bench --million           1,000,000 nodes as well (minutes, and about 2 GB)
+//   scale_bench --write=deep:N:PATH a generated flow (deep or wide) written to PATH
 //
 // Reference points: the XML library's own parse and print of the same file, and the peak
 // memory of a process that opens the flow and ends (measured from here, per node above an
@@ -300,6 +301,20 @@ int main(int argc, char **argv)
             std::printf("%ld\n", peakKiB());
             std::filesystem::remove_all(benchFolder());
             return opened ? 0 : 1;
+        }
+        if (arg.starts_with("--write=")) {
+            // --write=deep|wide:N:PATH writes a generated flow there.
+            const std::string spec = arg.substr(8);
+            const size_t a = spec.find(':');
+            const size_t b = spec.find(':', a + 1);
+            if (a == std::string::npos || b == std::string::npos)
+                return 2;
+            const std::string written =
+                writeFlow(spec.substr(0, a), std::stoi(spec.substr(a + 1, b - a - 1)));
+            std::filesystem::copy_file(written, spec.substr(b + 1),
+                                       std::filesystem::copy_options::overwrite_existing);
+            std::filesystem::remove_all(benchFolder());
+            return 0;
         }
         if (arg == "--million") {
             sizes.push_back(1000000);

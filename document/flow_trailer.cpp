@@ -1,10 +1,13 @@
 #include "document/flow_trailer.h"
 
 #include "document/flow_format.h"
+#include "document/read_limits.h"
 #include "document/xml_reader.h"
 #include "platform/atomic_file.h"
 
 #include <tinyxml2.h>
+
+#include <fstream>
 
 namespace vocara {
 
@@ -42,11 +45,56 @@ bool isFlowText(std::string_view text)
 
 bool ExtractFlow(const std::filesystem::path &source, const std::filesystem::path &target)
 {
-    const std::optional<std::string> text = readWholeFile(source);
-    if (!text)
+    // Line by line, so that a dialplan of any size is never held whole: the same text as
+    // extractFlowText gives.
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(source, ec);
+    if (ec || size > ReadLimits::MaxFileBytes)
         return false;
-    const std::optional<std::string> flow = extractFlowText(*text);
-    return flow && writeFileAtomically(target, *flow);
+    std::ifstream in(source, std::ios::binary);
+    if (!in)
+        return false;
+    std::string line;
+    bool found = false;
+    bool commented = false;
+    std::string flow;
+    while (!found && std::getline(in, line)) {
+        const bool lastLine = in.eof();
+        const size_t marker = line.find(TrailerMarker);
+        if (marker == std::string::npos)
+            continue;
+        found = true;
+        commented = marker == 1 && line[0] == ';';
+        flow = line.substr(marker + TrailerMarker.size());
+        if (!lastLine)
+            flow += '\n';
+    }
+    if (!found)
+        return false;
+    const std::filesystem::path part = target.string() + ".part";
+    {
+        std::ofstream out(part, std::ios::binary | std::ios::trunc);
+        out << flow;
+        while (out && std::getline(in, line)) {
+            out.write(line.data() + (commented && line.starts_with(';') ? 1 : 0),
+                      static_cast<std::streamsize>(line.size()) -
+                          (commented && line.starts_with(';') ? 1 : 0));
+            if (!in.eof())
+                out.put('\n');
+        }
+        out.flush();
+        if (!out || in.bad()) {
+            std::filesystem::remove(part, ec);
+            return false;
+        }
+    }
+    std::filesystem::rename(part, target, ec);
+    if (ec) {
+        std::error_code ignored;
+        std::filesystem::remove(part, ignored);
+        return false;
+    }
+    return true;
 }
 
 } // namespace vocara

@@ -414,6 +414,16 @@ TEST_F(FlowFile, DialplanFilesOpenFromTheirFirstMarker)
     EXPECT_TRUE(ExtractFlow(temp / "edited.conf", temp / "out.qfl"));
     EXPECT_EQ(readText(temp / "out.qfl"), " \r\n\r\n" + flow);
     EXPECT_FALSE(ExtractFlow(temp / "nothing.conf", temp / "out2.qfl"));
+    // The file is extracted line by line, and gives what the whole text gives.
+    for (const std::string &text :
+         {std::string(";[Qfl Structure]\n;<a>\n;;b\nc"), std::string("x;[Qfl Structure]\n;<a>\n"),
+          std::string("a\r\n;[Qfl Structure] \r\n;<b/>\r\n;\r\n"), std::string("[Qfl Structure]"),
+          std::string(";[Qfl Structure]\n\n\n;x"),
+          std::string("ab[Qfl Structure]cd[Qfl Structure]ef")}) {
+        writeText(temp / "lines.conf", text);
+        ASSERT_TRUE(ExtractFlow(temp / "lines.conf", temp / "lines.qfl")) << text;
+        EXPECT_EQ(readText(temp / "lines.qfl"), *extractFlowText(text)) << text;
+    }
 }
 
 TEST_F(FlowFile, SavingReplacesFilesSafelyAndReportsFailures)
