@@ -65,7 +65,10 @@ std::string buildContextFileText(const CVocaraDoc &doc, const std::filesystem::p
     AsteriskConfig(doc, writer).Export();
     writer.writeLine(nullptr, " ", false, true, true);
 
-    std::string text = writer.text();
+    const std::string dialplan = writer.text();
+    std::string text;
+    text.reserve(dialplan.size() + flowText.size() + 256);
+    text += dialplan;
     text += "\r\n\r\n";
     text += DialplanText::TrailerNote;
     text += "\r\n\r\n\r\n";
