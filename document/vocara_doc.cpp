@@ -227,8 +227,9 @@ void CVocaraDoc::sortGridOrder() const
     });
     if (fits) {
         std::vector<std::pair<std::uint64_t, NodeId>> sorted(keys.size());
+        std::vector<size_t> start(65537);
         for (int shift = 0; shift < 64; shift += 16) {
-            std::vector<size_t> start(65537, 0);
+            std::fill(start.begin(), start.end(), 0);
             for (const auto &key : keys)
                 ++start[((key.first >> shift) & 0xFFFF) + 1];
             // Keys alike in these bits keep their order.
@@ -241,7 +242,12 @@ void CVocaraDoc::sortGridOrder() const
             keys.swap(sorted);
         }
     } else {
-        std::sort(keys.begin(), keys.end());
+        // Sequence numbers too large to share a key (never from this program's own counting).
+        std::sort(keys.begin(), keys.end(), [this](const auto &a, const auto &b) {
+            const NodeData &x = *m_nodes.find(a.second);
+            const NodeData &y = *m_nodes.find(b.second);
+            return std::pair(x.cell.column, x.sequence) < std::pair(y.cell.column, y.sequence);
+        });
     }
     m_gridOrder.clear();
     m_gridOrder.reserve(keys.size());

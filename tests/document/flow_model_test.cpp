@@ -369,6 +369,20 @@ TEST_F(FlowModel, TwoNodesOnOneCellResolveToTheFirstPlaced)
     EXPECT_EQ(doc.nodeAt({3, 3}), second);
     doc.removeNode(second);
     EXPECT_EQ(doc.nodeAt({3, 3}), NoNode);
+
+    // A pile of three: taking one out of the middle or the top leaves the rest in order, and
+    // a move out and back puts a node at the pile's end.
+    const NodeId a = doc.createNode({4, 4}, Kind::Wait);
+    const NodeId b = doc.createNode({4, 4}, Kind::Wait);
+    const NodeId c = doc.createNode({4, 4}, Kind::Wait);
+    doc.removeNode(b);
+    EXPECT_EQ(doc.nodeAt({4, 4}), a);
+    doc.moveNode(a, {9, 9});
+    EXPECT_EQ(doc.nodeAt({4, 4}), c);
+    doc.moveNode(a, {4, 4});
+    EXPECT_EQ(doc.nodeAt({4, 4}), c);
+    doc.removeNode(c);
+    EXPECT_EQ(doc.nodeAt({4, 4}), a);
 }
 
 TEST_F(FlowModel, GridOrderIsColumnsThenPlacement)
@@ -378,6 +392,49 @@ TEST_F(FlowModel, GridOrderIsColumnsThenPlacement)
     const NodeId c1 = doc.createNode({1, 1}, Kind::Wait);
     const NodeId c0b = doc.createNode({2, 0}, Kind::Wait);
     EXPECT_EQ(doc.nodesInGridOrder(), (std::vector<NodeId>{doc.startNode(), c0a, c0b, c1, c2}));
+
+    // Kept up to date through moves, removals and sequence numbers of any size (an undone move
+    // brings its old one back).
+    const std::uint64_t placed = doc.sequenceOf(c0a);
+    doc.moveNode(c0a, {7, 1});
+    EXPECT_EQ(doc.nodesInGridOrder(), (std::vector<NodeId>{doc.startNode(), c0b, c1, c0a, c2}));
+    doc.moveNode(c0a, {5, 0}, placed);
+    EXPECT_EQ(doc.nodesInGridOrder(), (std::vector<NodeId>{doc.startNode(), c0a, c0b, c1, c2}));
+    doc.moveNode(c1, {3, 0}, std::uint64_t(1) << 60);
+    doc.removeNode(c0b);
+    EXPECT_EQ(doc.nodesInGridOrder(), (std::vector<NodeId>{doc.startNode(), c0a, c1, c2}));
+    EXPECT_EQ(doc.sequenceOf(c1), std::uint64_t(1) << 60);
+    std::vector<NodeId> many;
+    for (int i = 0; i < 70000; ++i)
+        many.push_back(doc.createNode({i % 5 + 1, 3 + i % 3}, Kind::Wait));
+    const std::vector<NodeId> order = doc.nodesInGridOrder();
+    ASSERT_EQ(order.size(), 70004u);
+    for (size_t i = 1; i < order.size(); ++i) {
+        const NodeData &before = *doc.node(order[i - 1]);
+        const NodeData &after = *doc.node(order[i]);
+        ASSERT_LT(std::pair(before.cell.column, before.sequence),
+                  std::pair(after.cell.column, after.sequence));
+    }
+}
+
+TEST_F(FlowModel, NameCountsFollowRenamesRemovalsAndRestores)
+{
+    const NodeId a = doc.createNode({1, 1}, Kind::Wait);
+    const NodeId b = doc.createNode({2, 1}, Kind::Wait);
+    doc.setNodeName(b, doc.node(a)->name);
+    EXPECT_EQ(doc.nameUseCount(*doc.node(a)), 2);
+    EXPECT_EQ(doc.nameUseCount(*doc.node(b)), 2);
+    const std::optional<CVocaraDoc::NodeSnapshot> snapshot = doc.snapshotNode(b);
+    doc.removeNode(b);
+    EXPECT_EQ(doc.nameUseCount(*doc.node(a)), 1);
+    // A copy knows the count no longer: it is looked up by name.
+    EXPECT_EQ(doc.nameUseCount(snapshot->data), 1);
+    ASSERT_TRUE(doc.restoreNode(*snapshot));
+    EXPECT_EQ(doc.nameUseCount(*doc.node(b)), 2);
+    doc.setNodeName(a, "other");
+    EXPECT_EQ(doc.nameUseCount(*doc.node(b)), 1);
+    EXPECT_EQ(doc.nameUseCount(*doc.node(a)), 1);
+    EXPECT_EQ(doc.nameUseCount("other"), 1);
 }
 
 TEST_F(FlowModel, ObserversHearEveryChange)
