@@ -14,6 +14,8 @@
 #include <tinyxml2.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <memory>
 
 namespace vocara {
 
@@ -69,8 +71,13 @@ bool CVocaraDoc::open(const std::string &path, DocumentMode layout)
                 std::filesystem::remove(file, ignored);
         }
     } extracted{source == std::filesystem::path(path) ? std::filesystem::path() : source};
+    // Both readings go through one open file: a save that replaces it meanwhile does not
+    // change what they read.
+    std::unique_ptr<std::FILE, int (*)(std::FILE *)> file(std::fopen(source.c_str(), "rb"),
+                                                          &std::fclose);
     FlowFileCheck check;
-    if (!parseXmlFile(source, check) || !check.isFlow()) {
+    if (!file || !parseXmlFile(file.get(), check) || !check.isFlow() ||
+        std::fseek(file.get(), 0, SEEK_SET) != 0) {
         m_dialogs.error(Msg::InvalidFlowFile);
         return false;
     }
@@ -87,8 +94,8 @@ bool CVocaraDoc::open(const std::string &path, DocumentMode layout)
     reader.setKeepNames(!converting);
     ensureGridColumns(InitialGridColumns);
     FlowFileLoad load(reader, *skeleton, m_startNode);
-    if (!parseXmlFile(source, load)) {
-        // Changed since it was checked.
+    if (!parseXmlFile(file.get(), load)) {
+        // Rewritten in place since it was checked.
         resetContent();
         m_dialogs.error(Msg::InvalidFlowFile);
         return false;
@@ -123,8 +130,11 @@ bool CVocaraDoc::insertScript(std::string_view name, int x, int y)
         m_dialogs.error(Msg::fillIn(Msg::FileNotFound, {path}));
         return false;
     }
+    std::unique_ptr<std::FILE, int (*)(std::FILE *)> file(std::fopen(path.c_str(), "rb"),
+                                                          &std::fclose);
     FlowFileCheck check;
-    if (!parseXmlFile(path, check) || !check.hasRoot()) {
+    if (!file || !parseXmlFile(file.get(), check) || !check.hasRoot() ||
+        std::fseek(file.get(), 0, SEEK_SET) != 0) {
         m_dialogs.error(Msg::InvalidFlowFile);
         return false;
     }
@@ -136,7 +146,7 @@ bool CVocaraDoc::insertScript(std::string_view name, int x, int y)
     reader.setOffset({floorDiv(y - CellSize, CellSize), floorDiv(x - CellSize, CellSize)});
     FlowFileLoad load(reader, *skeleton, NoNode);
     load.setReadOrphans(false);
-    parseXmlFile(path, load);
+    parseXmlFile(file.get(), load);
     if (!reader.resolveCrossLinks())
         m_dialogs.warn(Msg::InvalidCrossLink);
     return true;

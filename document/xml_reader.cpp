@@ -2,6 +2,8 @@
 
 #include <tinyxml2.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -549,13 +551,6 @@ bool parseXml(std::string_view text, XmlHandler &handler, std::string *error, in
 bool parseXmlFile(const std::filesystem::path &path, XmlHandler &handler, std::string *error,
                   int maxDepth, size_t blockBytes)
 {
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (!ec && size > ReadLimits::MaxFileBytes) {
-        if (error)
-            *error = "the file is too large";
-        return false;
-    }
     std::unique_ptr<std::FILE, int (*)(std::FILE *)> file(std::fopen(path.c_str(), "rb"),
                                                           &std::fclose);
     if (!file) {
@@ -563,7 +558,21 @@ bool parseXmlFile(const std::filesystem::path &path, XmlHandler &handler, std::s
             *error = std::strerror(errno);
         return false;
     }
-    Input input(file.get());
+    return parseXmlFile(file.get(), handler, error, maxDepth, blockBytes);
+}
+
+bool parseXmlFile(std::FILE *file, XmlHandler &handler, std::string *error, int maxDepth,
+                  size_t blockBytes)
+{
+    struct stat status
+    {};
+    if (::fstat(::fileno(file), &status) == 0 &&
+        static_cast<std::uintmax_t>(status.st_size) > ReadLimits::MaxFileBytes) {
+        if (error)
+            *error = "the file is too large";
+        return false;
+    }
+    Input input(file);
     Parser parser(input, handler, maxDepth, blockBytes);
     if (parser.run())
         return true;

@@ -2,6 +2,7 @@
 
 #include "document/read_limits.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <span>
@@ -53,6 +54,9 @@ inline constexpr size_t XmlBlockBytes = 256 * 1024;
 bool parseXmlFile(const std::filesystem::path &path, XmlHandler &handler,
                   std::string *error = nullptr, int maxDepth = MaxXmlDepth,
                   size_t blockBytes = XmlBlockBytes);
+// The same from where an open file stands.
+bool parseXmlFile(std::FILE *file, XmlHandler &handler, std::string *error = nullptr,
+                  int maxDepth = MaxXmlDepth, size_t blockBytes = XmlBlockBytes);
 
 // Builds a document from what the parser reads.
 class XmlDomBuilder : public XmlHandler
