@@ -327,43 +327,13 @@ std::string FlowWriter::text(const tinyxml2::XMLDocument &skeleton) const
     const tinyxml2::XMLElement *orphans =
         root ? root->FirstChildElement(FlowXml::Orphans) : nullptr;
     FlowPrinter printer;
-    // The visits of the library's own printing, without its recursion; the start node and
-    // the orphans are filled from the document.
-    printer.VisitEnter(skeleton);
-    const tinyxml2::XMLNode *node = skeleton.FirstChild();
-    while (node) {
-        if (const tinyxml2::XMLElement *element = node->ToElement()) {
-            printer.VisitEnter(*element, element->FirstAttribute());
-            if (element == start) {
-                writeStartTree(printer);
-            } else if (element == orphans) {
-                writeOrphans(printer);
-            } else if (element->FirstChild()) {
-                node = element->FirstChild();
-                continue;
-            }
-            printer.VisitExit(*element);
-        } else if (const tinyxml2::XMLText *text = node->ToText()) {
-            printer.Visit(*text);
-        } else if (const tinyxml2::XMLComment *comment = node->ToComment()) {
-            printer.Visit(*comment);
-        } else if (const tinyxml2::XMLDeclaration *declaration = node->ToDeclaration()) {
-            printer.Visit(*declaration);
-        } else if (const tinyxml2::XMLUnknown *unknown = node->ToUnknown()) {
-            printer.Visit(*unknown);
-        }
-        // On to the next sibling, closing every element whose last child this was.
-        while (node && !node->NextSibling()) {
-            node = node->Parent();
-            if (node == &skeleton)
-                node = nullptr;
-            else if (node)
-                printer.VisitExit(*node->ToElement());
-        }
-        if (node)
-            node = node->NextSibling();
-    }
-    printer.VisitExit(skeleton);
+    printXml(skeleton, printer, [&](const tinyxml2::XMLElement &element) {
+        if (&element == start)
+            writeStartTree(printer);
+        else if (&element == orphans)
+            writeOrphans(printer);
+        return &element == start || &element == orphans;
+    });
     return printer.take();
 }
 

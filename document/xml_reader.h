@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -12,6 +13,7 @@
 
 namespace tinyxml2 {
 class XMLDocument;
+class XMLElement;
 class XMLNode;
 class XMLPrinter;
 } // namespace tinyxml2
@@ -84,6 +86,10 @@ void releaseXml(tinyxml2::XMLNode &node);
 
 // Prints `doc` as the library's own printer would, without recursion.
 void printXml(const tinyxml2::XMLDocument &doc, tinyxml2::XMLPrinter &printer);
+// The same, letting `fill` write an element's content itself (after its start tag): true when
+// it did, and the element's own children are passed over.
+void printXml(const tinyxml2::XMLDocument &doc, tinyxml2::XMLPrinter &printer,
+              const std::function<bool(const tinyxml2::XMLElement &)> &fill);
 
 // Frees a document with releaseXml first.
 struct XmlDocumentDeleter
