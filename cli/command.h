@@ -20,6 +20,9 @@ struct Command
     int (*run)(std::span<const std::string> args, std::ostream &out, std::ostream &err);
 };
 
+// The whole command line after the program's name: a subcommand and its arguments.
+int runCommandLine(std::span<const std::string> args, std::ostream &out, std::ostream &err);
+
 int runKinds(std::span<const std::string> args, std::ostream &out, std::ostream &err);
 int runValidate(std::span<const std::string> args, std::ostream &out, std::ostream &err);
 int runSave(std::span<const std::string> args, std::ostream &out, std::ostream &err);

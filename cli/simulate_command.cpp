@@ -158,7 +158,8 @@ int runSimulate(std::span<const std::string> args, std::ostream &out, std::ostre
         char *end = nullptr;
         if (args[i] == "--caller" && hasValue) {
             std::string script = args[++i];
-            for (size_t start = 0; start <= script.size();) {
+            // An empty script is a caller who hangs up at the first wait.
+            for (size_t start = 0; !script.empty() && start <= script.size();) {
                 const size_t comma = std::min(script.find(',', start), script.size());
                 const std::string token = script.substr(start, comma - start);
                 if (token != "T" &&
