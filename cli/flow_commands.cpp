@@ -8,6 +8,9 @@
 #include "document/vocara_doc.h"
 #include "platform/atomic_file.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <ostream>
 #include <vector>
 
@@ -30,6 +33,16 @@ bool parseInputOutput(std::span<const std::string> args, bool needsOutput, std::
     return !input.empty() && (!needsOutput || !output.empty());
 }
 
+// Says why an input file cannot be read, before the program's own message about it.
+void sayIfUnreadable(const std::string &path, std::ostream &err)
+{
+    if (std::FILE *file = std::fopen(path.c_str(), "rb")) {
+        std::fclose(file);
+        return;
+    }
+    err << "cannot open " << path << ": " << std::strerror(errno) << '\n';
+}
+
 int usage(std::ostream &err, std::string_view text)
 {
     err << "usage: vocara-cli " << text << '\n';
@@ -44,6 +57,7 @@ int runValidate(std::span<const std::string> args, std::ostream &out, std::ostre
     std::string unused;
     if (!parseInputOutput(args, false, input, unused) || !unused.empty())
         return usage(err, "validate FILE");
+    sayIfUnreadable(input, err);
     StreamDialogs dialogs(err, Answer::No);
     CVocaraDoc doc(dialogs);
     if (!doc.open(input))
@@ -64,6 +78,7 @@ int runSave(std::span<const std::string> args, std::ostream &, std::ostream &err
     std::string output;
     if (!parseInputOutput(args, true, input, output))
         return usage(err, "save FILE -o OUT");
+    sayIfUnreadable(input, err);
     StreamDialogs dialogs(err, Answer::No); // keep the stored names of an old file
     CVocaraDoc doc(dialogs);
     if (!doc.open(input))
@@ -137,6 +152,7 @@ int runExport(std::span<const std::string> args, std::ostream &, std::ostream &e
         return usage(err, Usage);
     if (output.empty())
         output = contextFilePath(input);
+    sayIfUnreadable(input, err);
     StreamDialogs dialogs(err, Answer::No);
     CVocaraDoc doc(dialogs);
     AsteriskExporter exporter;

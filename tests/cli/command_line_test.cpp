@@ -80,3 +80,21 @@ TEST(CommandLine, AnEmptyCallerScriptHangsUpAtTheFirstWait)
     EXPECT_EQ(run({"simulate", flow, "--caller", ",", "--time-scale", "0"}).exitCode,
               ExitCannotRun);
 }
+
+TEST(CommandLine, AMissingInputSaysSoBeforeTheProgramsOwnMessage)
+{
+    vocara::test::TempFolder temp;
+    ::setenv("VOCARA_USER_DIR", temp.path().c_str(), 1);
+    const std::string missing = (temp / "missing.qfl").string();
+    for (const std::vector<std::string> &args :
+         {std::vector<std::string>{"validate", missing},
+          std::vector<std::string>{"save", missing, "-o", (temp / "out.qfl").string()},
+          std::vector<std::string>{"export", missing}}) {
+        const Result result = run(args);
+        EXPECT_EQ(result.exitCode, ExitCannotRun) << args[0];
+        EXPECT_EQ(result.err,
+                  "cannot open " + missing + ": No such file or directory\nInvalid QEN IVR File\n")
+            << args[0];
+        EXPECT_TRUE(result.out.empty()) << args[0];
+    }
+}

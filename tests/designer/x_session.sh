@@ -26,11 +26,13 @@ x_session_require() {
 x_session_start() {
     local display xvfb_pid first=$((100 + RANDOM % 800))
     for display in $(seq "$first" "$((first + 40))"); do
-        Xvfb ":$display" -screen 0 "${1}x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
+        # -noreset: without it the server resets when its last client (the probe below) leaves,
+        # and a client connecting during the reset is turned away.
+        Xvfb ":$display" -screen 0 "${1}x24" -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
         xvfb_pid=$!
         for _ in $(seq 150); do
             kill -0 "$xvfb_pid" 2>/dev/null || break
-            if [[ "$(tr -d ' \n' <"/tmp/.X$display-lock" 2>/dev/null)" == "$xvfb_pid" ]] &&
+            if [[ "$(tr -d ' \n' 2>/dev/null <"/tmp/.X$display-lock")" == "$xvfb_pid" ]] &&
                 DISPLAY=":$display" xwininfo -root >/dev/null 2>&1; then
                 x_session_pids+=("$xvfb_pid")
                 export DISPLAY=":$display"
