@@ -304,14 +304,14 @@ int main(int argc, char **argv)
         }
         if (arg.starts_with("--write=")) {
             // --write=deep|wide:N:PATH writes a generated flow there.
-            const std::string spec = arg.substr(8);
-            const size_t a = spec.find(':');
-            const size_t b = spec.find(':', a + 1);
+            const std::string request = arg.substr(8);
+            const size_t a = request.find(':');
+            const size_t b = request.find(':', a + 1);
             if (a == std::string::npos || b == std::string::npos)
                 return 2;
             const std::string written =
-                writeFlow(spec.substr(0, a), std::stoi(spec.substr(a + 1, b - a - 1)));
-            std::filesystem::copy_file(written, spec.substr(b + 1),
+                writeFlow(request.substr(0, a), std::stoi(request.substr(a + 1, b - a - 1)));
+            std::filesystem::copy_file(written, request.substr(b + 1),
                                        std::filesystem::copy_options::overwrite_existing);
             std::filesystem::remove_all(benchFolder());
             return 0;
