@@ -94,8 +94,11 @@ bool CVocaraDoc::open(const std::string &path, DocumentMode layout)
     reader.setKeepNames(!converting);
     ensureGridColumns(InitialGridColumns);
     FlowFileLoad load(reader, *skeleton, m_startNode);
-    if (!parseXmlFile(file.get(), load)) {
-        // Rewritten in place since it was checked.
+    const bool loaded = parseXmlFile(file.get(), load);
+    const tinyxml2::XMLElement *loadedRoot = skeleton->RootElement();
+    if (!loaded || !loadedRoot || std::string_view(loadedRoot->Name()) != FlowXml::Root ||
+        !loadedRoot->FirstChildElement(FlowXml::Start)) {
+        // Rewritten in place since it was checked: what was read is not kept.
         resetContent();
         m_dialogs.error(Msg::InvalidFlowFile);
         return false;
