@@ -217,8 +217,7 @@ int runSimulate(std::span<const std::string> args, std::ostream &out, std::ostre
     if (!settings.load(registry))
         err << Msg::SettingsNotLoaded << '\n';
     actions.setSpeechCache(settings.dbDsn);
-    actions.setMailAccount({settings.mailServerName, settings.mailUserName, settings.mailPassword,
-                            settings.mailFromAccountName});
+    actions.setMailAccount(mailAccountOf(settings));
     SimulatorSession session(host, actions, clock, *audio, installFolder());
     ScriptedCaller scripted(session, host);
     CIVRHandler &handler = session.worker().handler();

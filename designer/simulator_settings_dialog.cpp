@@ -7,12 +7,16 @@
 #include "platform/registry.h"
 
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
+
+#include <unistd.h>
 
 namespace vocara {
 
@@ -45,6 +49,25 @@ SimulatorSettingsDialog::SimulatorSettingsDialog(SimulatorSettings &settings, Re
     add(Ui::MailUserNameLabel, "MailUserName");
     add(Ui::MailPasswordLabel, "MailPassword")->setEchoMode(QLineEdit::Password);
     add(Ui::MailFromLabel, "MailFromAccountName");
+    m_fields.at("MailServerName")->setToolTip(qt(Ui::MailServerHint));
+    auto *caRow = new QWidget(this);
+    auto *caLayout = new QHBoxLayout(caRow);
+    caLayout->setContentsMargins(0, 0, 0, 0);
+    QLineEdit *caFile = add(Ui::MailCaFileLabel, "MailCAFile", caRow);
+    caFile->setParent(caRow);
+    caFile->setToolTip(qt(Ui::MailCaFileHint));
+    caLayout->addWidget(caFile, 1);
+    auto *browse = new QPushButton(qt(Ui::MailCaFileBrowse), caRow);
+    m_caFileButton = browse;
+    caLayout->addWidget(browse);
+    m_pickCaFile = [this](const QString &current) {
+        return QFileDialog::getOpenFileName(this, QString(), current, qt(Ui::MailCaFileFilter));
+    };
+    connect(browse, &QPushButton::clicked, this, [this, caFile] {
+        const QString chosen = m_pickCaFile(caFile->text());
+        if (!chosen.isEmpty())
+            caFile->setText(chosen);
+    });
     layout->addLayout(form);
     layout->addWidget(new QLabel(qt(Ui::RequiredFields), this));
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -75,10 +98,17 @@ void SimulatorSettingsDialog::accept()
     std::string sender = text("MailFromAccountName");
     std::string dsn = text("DBDSN");
     std::string speed = text("Sim_Speed");
+    const std::string caFile = text("MailCAFile");
     if (const std::optional<SettingsProblem> problem =
             checkSettingsDialog(server, user, password, sender, dsn, speed)) {
         m_dialogs.inform(problem->message);
         m_fields.at(problem->field)->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // A CA file named but unreadable would only show up as a failed mail much later.
+    if (!caFile.empty() && ::access(caFile.c_str(), R_OK) != 0) {
+        m_dialogs.inform(Msg::fillIn(Ui::MailCaFileUnreadable, {caFile}));
+        m_fields.at("MailCAFile")->setFocus(Qt::OtherFocusReason);
         return;
     }
     m_settings.set("MailServerName", server);
@@ -87,6 +117,7 @@ void SimulatorSettingsDialog::accept()
     m_settings.set("MailFromAccountName", sender);
     m_settings.set("DBDSN", dsn);
     m_settings.set("Sim_Speed", speed);
+    m_settings.set("MailCAFile", caFile);
     QDialog::accept();
 }
 

@@ -4,9 +4,11 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <map>
 #include <string_view>
 
+class QAbstractButton;
 class QLineEdit;
 
 namespace vocara {
@@ -31,11 +33,18 @@ public:
     void accept() override;
     void done(int result) override;
 
+    // Asks for the CA file (a file dialog; tests answer it themselves).
+    using Picker = std::function<QString(const QString &current)>;
+    void setCaFilePicker(Picker picker) { m_pickCaFile = std::move(picker); }
+    QAbstractButton *caFileButton() const { return m_caFileButton; }
+
 private:
     SimulatorSettings &m_settings;
     Registry &m_registry;
     UserDialogs &m_dialogs;
     std::map<std::string_view, QLineEdit *> m_fields;
+    Picker m_pickCaFile;
+    QAbstractButton *m_caFileButton = nullptr;
 };
 
 } // namespace vocara

@@ -40,6 +40,17 @@ inline constexpr std::string_view MailUserNameLabel = "Mail UserName *";
 inline constexpr std::string_view MailPasswordLabel = "Mail Password *";
 inline constexpr std::string_view MailFromLabel = "Mail From Account Name";
 inline constexpr std::string_view RequiredFields = "*  Required Fields";
+inline constexpr std::string_view MailCaFileLabel = "Mail CA File";
+inline constexpr std::string_view MailCaFileBrowse = "Bro&wse...";
+inline constexpr std::string_view MailCaFileFilter =
+    "Certificates (*.pem *.crt *.cer);;All Files (*)";
+inline constexpr std::string_view MailServerHint =
+    "host, host:port, smtps://host for TLS from the start, or smtp+starttls://host to require "
+    "STARTTLS (port 465: TLS from the start; port 587: STARTTLS required)";
+inline constexpr std::string_view MailCaFileHint =
+    "Optional: a CA certificate file (PEM) for a private mail server. The system's trusted "
+    "authorities are always used, and certificates are always checked.";
+inline constexpr std::string_view MailCaFileUnreadable = "The mail CA file cannot be read: %s";
 // Why the settings could not be kept (after the store's folder in the settings' message).
 inline constexpr std::string_view SettingsStoreNotWritten =
     "the registry store could not be written";

@@ -167,8 +167,7 @@ void CIVRSimulatorDlg::buildKeypad(QWidget *parent)
 void CIVRSimulatorDlg::applySettings()
 {
     m_actions->setSpeechCache(m_settings.dbDsn);
-    m_actions->setMailAccount({m_settings.mailServerName, m_settings.mailUserName,
-                               m_settings.mailPassword, m_settings.mailFromAccountName});
+    m_actions->setMailAccount(mailAccountOf(m_settings));
 }
 
 void CIVRSimulatorDlg::onWindowThread(std::function<void()> work)

@@ -1,6 +1,9 @@
 #include "platform/client_socket.h"
 
+#include "platform/tls_channel.h"
+
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
 #include <poll.h>
@@ -18,7 +21,9 @@ int remaining(std::chrono::steady_clock::time_point deadline)
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
-bool waitFor(int fd, short events, std::chrono::steady_clock::time_point deadline)
+} // namespace
+
+bool waitForSocket(int fd, short events, std::chrono::steady_clock::time_point deadline)
 {
     pollfd entry{fd, events, 0};
     for (;;) {
@@ -30,7 +35,7 @@ bool waitFor(int fd, short events, std::chrono::steady_clock::time_point deadlin
     }
 }
 
-} // namespace
+ClientSocket::ClientSocket() = default;
 
 ClientSocket::~ClientSocket()
 {
@@ -39,12 +44,17 @@ ClientSocket::~ClientSocket()
 
 void ClientSocket::shutdownSending()
 {
+    if (m_tls)
+        m_tls->shutdown();
     if (m_fd >= 0)
         ::shutdown(m_fd, SHUT_WR);
 }
 
 void ClientSocket::close()
 {
+    if (m_tls)
+        m_tls->shutdown();
+    m_tls.reset();
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
@@ -69,7 +79,7 @@ bool ClientSocket::connect(const std::string &host, int port, std::chrono::milli
         if (fd < 0)
             continue;
         bool connected = ::connect(fd, address->ai_addr, address->ai_addrlen) == 0;
-        if (!connected && errno == EINPROGRESS && waitFor(fd, POLLOUT, deadline)) {
+        if (!connected && errno == EINPROGRESS && waitForSocket(fd, POLLOUT, deadline)) {
             int error = 0;
             socklen_t length = sizeof error;
             connected = ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
@@ -86,6 +96,8 @@ bool ClientSocket::connect(const std::string &host, int port, std::chrono::milli
 bool ClientSocket::sendAll(std::string_view bytes, std::chrono::milliseconds timeout)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
+    if (m_tls)
+        return m_tls->sendAll(bytes, deadline);
     while (!bytes.empty()) {
         if (m_fd < 0)
             return false;
@@ -97,7 +109,7 @@ bool ClientSocket::sendAll(std::string_view bytes, std::chrono::milliseconds tim
         if (sent < 0 && errno == EINTR)
             continue;
         if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
-            waitFor(m_fd, POLLOUT, deadline))
+            waitForSocket(m_fd, POLLOUT, deadline))
             continue;
         return false;
     }
@@ -106,7 +118,9 @@ bool ClientSocket::sendAll(std::string_view bytes, std::chrono::milliseconds tim
 
 long ClientSocket::receive(std::string &into, std::chrono::milliseconds timeout)
 {
-    if (m_fd < 0 || !waitFor(m_fd, POLLIN, std::chrono::steady_clock::now() + timeout))
+    if (m_tls)
+        return m_tls->receive(into, std::chrono::steady_clock::now() + timeout);
+    if (m_fd < 0 || !waitForSocket(m_fd, POLLIN, std::chrono::steady_clock::now() + timeout))
         return -1;
     char buffer[4096];
     for (;;) {
@@ -118,6 +132,24 @@ long ClientSocket::receive(std::string &into, std::chrono::milliseconds timeout)
         if (errno != EINTR)
             return -1;
     }
+}
+
+TlsOutcome ClientSocket::startTls(const std::string &host, const std::string &caFile,
+                                  std::chrono::milliseconds timeout, std::string &detail)
+{
+    if (m_fd < 0) {
+        detail = std::strerror(ENOTCONN);
+        return TlsOutcome::Failed;
+    }
+    const TlsOutcome outcome = TlsChannel::start(m_fd, host, caFile, timeout, m_tls, detail);
+    if (outcome != TlsOutcome::Started)
+        close();
+    return outcome;
+}
+
+std::string ClientSocket::tlsDescription() const
+{
+    return m_tls ? m_tls->description() : std::string();
 }
 
 int portFromText(std::string_view text)

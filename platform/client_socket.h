@@ -1,17 +1,28 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace vocara {
+
+class TlsChannel;
+
+// How a TLS handshake ended.
+enum class TlsOutcome {
+    Started,
+    CaFileUnreadable, // the extra CA file could not be read
+    NotVerified,      // the server's certificate or its name was not accepted
+    Failed,           // the handshake broke off, timed out, or the peer is no TLS server
+};
 
 // A blocking TCP client with time-outs: a dead address or a stalled server costs seconds, not
 // minutes, and a peer that hangs up never kills the program.
 class ClientSocket
 {
 public:
-    ClientSocket() = default;
+    ClientSocket();
     ~ClientSocket();
     ClientSocket(const ClientSocket &) = delete;
     ClientSocket &operator=(const ClientSocket &) = delete;
@@ -29,8 +40,18 @@ public:
     void close();
     bool isConnected() const { return m_fd >= 0; }
 
+    // Makes a TLS handshake on the connection, checking the server's certificate for `host`;
+    // from then on sendAll and receive speak through it. `detail` says why when it fails, and
+    // the connection is then closed.
+    TlsOutcome startTls(const std::string &host, const std::string &caFile,
+                        std::chrono::milliseconds timeout, std::string &detail);
+    bool isEncrypted() const { return m_tls != nullptr; }
+    // The protocol and cipher agreed ("TLSv1.3 TLS_AES_256_GCM_SHA384"), empty in clear.
+    std::string tlsDescription() const;
+
 private:
     int m_fd = -1;
+    std::unique_ptr<TlsChannel> m_tls;
 };
 
 // The port of a setting: its leading digits, 0 when there are none, -1 beyond 65535.

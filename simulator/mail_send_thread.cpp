@@ -5,6 +5,12 @@
 
 namespace vocara {
 
+MailAccount mailAccountOf(const SimulatorSettings &settings)
+{
+    return {settings.mailServerName, settings.mailUserName, settings.mailPassword,
+            settings.mailFromAccountName, settings.mailCaFile};
+}
+
 CMailSendThread::CMailSendThread(Clock &clock, Log log, CSMTPConnection::Trace trace)
     : m_clock(clock)
     , m_log(std::move(log))
@@ -78,7 +84,7 @@ void CMailSendThread::send(const MailRequest &request, const MailAccount &accoun
         return;
     CSMTPConnection connection(m_trace);
     const MailServer server = mailServerOf(account.server);
-    if (!connection.Connect(server.host, account.user, account.password, server.port)) {
+    if (!connection.Connect(server, account.user, account.password, account.caFile)) {
         m_log("CMailSendThread>> Mail Server Cannection Failed");
         return;
     }

@@ -24,11 +24,14 @@ struct MailRequest
 // The mail account the worker sends with.
 struct MailAccount
 {
-    std::string server; // "host" or "host:port"
+    std::string server; // as mailServerOf reads it
     std::string user;
     std::string password;
     std::string from;
+    std::string caFile; // an extra CA file, for a private server's certificate
 };
+struct SimulatorSettings;
+MailAccount mailAccountOf(const SimulatorSettings &settings);
 
 // Sends the flow's mail on a thread of its own, one connection per message, so that the flow
 // never waits for the network. Closing stops it after the message in hand and joins it.

@@ -1,6 +1,5 @@
 #include "simulator/simulator_settings.h"
 
-#include "platform/client_socket.h"
 #include "platform/registry.h"
 
 #include <algorithm>
@@ -33,6 +32,8 @@ std::string SimulatorSettings::get(std::string_view name) const
         return dbDsn;
     if (name == "Sim_Speed")
         return std::to_string(simSpeed);
+    if (name == "MailCAFile")
+        return mailCaFile;
     return {};
 }
 
@@ -50,6 +51,8 @@ bool SimulatorSettings::set(std::string_view name, std::string_view value)
         dbDsn = value;
     else if (name == "Sim_Speed")
         simSpeed = speedOf(value);
+    else if (name == "MailCAFile")
+        mailCaFile = value;
     else
         return false;
     return true;
@@ -95,21 +98,6 @@ std::optional<SettingsProblem> checkSettingsDialog(std::string &mailServer, std:
     if (speed.empty())
         speed = std::to_string(SimulatorSettings::DefaultSpeed);
     return std::nullopt;
-}
-
-MailServer mailServerOf(std::string_view setting)
-{
-    MailServer server{std::string(setting), 25};
-    const size_t colon = setting.rfind(':');
-    // One colon: host and port; more would be an IPv6 address without a port.
-    if (colon != std::string_view::npos && setting.find(':') == colon) {
-        const int port = portFromText(setting.substr(colon + 1));
-        if (port > 0) {
-            server.host = std::string(setting.substr(0, colon));
-            server.port = port;
-        }
-    }
-    return server;
 }
 
 } // namespace vocara

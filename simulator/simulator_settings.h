@@ -23,11 +23,12 @@ struct SimulatorSettings
     std::string mailFromAccountName;
     std::string dbDsn;
     int simSpeed = DefaultSpeed;
+    std::string mailCaFile; // an extra CA certificate file for a private mail server
 
     // The value names in the store, in order.
-    static constexpr std::string_view Names[] = {"MailServerName", "MailUserName",
-                                                 "MailPassword",   "MailFromAccountName",
-                                                 "DBDSN",          "Sim_Speed"};
+    static constexpr std::string_view Names[] = {
+        "MailServerName", "MailUserName", "MailPassword", "MailFromAccountName",
+        "DBDSN",          "Sim_Speed",    "MailCAFile"};
     std::string get(std::string_view name) const;
     // False for an unknown name.
     bool set(std::string_view name, std::string_view value);
@@ -48,13 +49,5 @@ struct SettingsProblem
 std::optional<SettingsProblem> checkSettingsDialog(std::string &mailServer, std::string &user,
                                                    std::string &password, std::string &sender,
                                                    std::string &dsn, std::string &speed);
-
-// The server setting's host and port: "host:port", or port 25 when it names none.
-struct MailServer
-{
-    std::string host;
-    int port = 25;
-};
-MailServer mailServerOf(std::string_view setting);
 
 } // namespace vocara

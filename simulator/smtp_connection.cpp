@@ -3,6 +3,8 @@
 #include "document/messages.h"
 #include "platform/atomic_file.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -58,6 +60,16 @@ constexpr std::string_view NoFileStatus =
 constexpr std::string_view FileNotOpened = "Failed to open file to be attached\n";
 constexpr std::string_view RefusedAddress =
     "Refused the address %s: it holds a line break or an angle bracket\n";
+constexpr std::string_view StartTlsSendFailed =
+    "An unexpected error occurred while sending the STARTTLS command\n";
+constexpr std::string_view BadStartTls = "An unexpected STARTTLS response was received\n";
+constexpr std::string_view NoStartTls = "The server does not offer STARTTLS and the account asks "
+                                        "for TLS: nothing more was sent\n";
+constexpr std::string_view TlsStarted = "TLS started with %s: %s\n";
+constexpr std::string_view CaFileUnreadable = "Could not read the CA file %s: %s\n";
+constexpr std::string_view NotVerified = "The certificate of %s was not accepted (%s): the "
+                                         "connection is closed and nothing more was sent\n";
+constexpr std::string_view TlsFailed = "The TLS handshake with %s failed: %s\n";
 } // namespace SmtpTrace
 
 constexpr std::string_view Boundary = "#BOUNDARY#";
@@ -104,6 +116,27 @@ std::string joined(const std::vector<CSMTPAddress> &list)
     for (const CSMTPAddress &address : list)
         out += (out.empty() ? "" : ",") + address.text();
     return out;
+}
+
+// Whether an EHLO reply lists the STARTTLS extension on one of its lines.
+bool announcesStartTls(std::string_view reply)
+{
+    for (size_t start = 0; start < reply.size();) {
+        size_t end = reply.find("\r\n", start);
+        if (end == std::string_view::npos)
+            end = reply.size();
+        std::string_view keyword = reply.substr(start, end - start);
+        keyword.remove_prefix(std::min<size_t>(4, keyword.size()));
+        while (!keyword.empty() && keyword.back() == ' ')
+            keyword.remove_suffix(1);
+        if (keyword.size() == 8 &&
+            std::equal(keyword.begin(), keyword.end(), "STARTTLS", [](char a, char b) {
+                return std::toupper(static_cast<unsigned char>(a)) == b;
+            }))
+            return true;
+        start = end + 2;
+    }
+    return false;
 }
 
 std::string localHostName()
@@ -231,23 +264,75 @@ bool CSMTPConnection::ReadResponse(int expected)
     }
 }
 
-bool CSMTPConnection::Connect(const std::string &server, const std::string &user,
-                              const std::string &password, int port)
+bool CSMTPConnection::startTls(const std::string &host, const std::string &caFile)
 {
-    m_pending.clear();
-    if (!m_socket.connect(server, port)) {
-        m_trace(Msg::fillIn(SmtpTrace::NoConnection,
-                            {server, std::to_string(port), std::to_string(errno)}));
-        return false;
+    std::string detail;
+    switch (m_socket.startTls(host, caFile, m_replyTimeout, detail)) {
+    case TlsOutcome::Started:
+        m_trace(Msg::fillIn(SmtpTrace::TlsStarted, {host, m_socket.tlsDescription()}));
+        return true;
+    case TlsOutcome::CaFileUnreadable:
+        m_trace(Msg::fillIn(SmtpTrace::CaFileUnreadable, {caFile, detail}));
+        break;
+    case TlsOutcome::NotVerified:
+        m_trace(Msg::fillIn(SmtpTrace::NotVerified, {host, detail}));
+        break;
+    case TlsOutcome::Failed:
+        m_trace(Msg::fillIn(SmtpTrace::TlsFailed, {host, detail}));
+        break;
     }
-    m_connected = true;
-    if (!ReadResponse(220))
-        return fail(SmtpTrace::BadGreeting);
-    m_esmtp = m_lastReply.find("ESMTP") != std::string::npos;
+    // The socket is closed: there is no one left to say QUIT to.
+    m_connected = false;
+    return false;
+}
+
+bool CSMTPConnection::hello()
+{
     if (!send((m_esmtp ? "EHLO " : "HELO ") + localHostName() + "\r\n"))
         return fail(SmtpTrace::HeloSendFailed);
     if (!ReadResponse(250))
         return fail(SmtpTrace::BadHelo);
+    m_offersStartTls = m_esmtp && announcesStartTls(m_lastReply);
+    return true;
+}
+
+bool CSMTPConnection::Connect(const std::string &server, const std::string &user,
+                              const std::string &password, int port)
+{
+    return Connect(MailServer{server, port, MailTls::WhenOffered}, user, password);
+}
+
+bool CSMTPConnection::Connect(const MailServer &server, const std::string &user,
+                              const std::string &password, const std::string &caFile)
+{
+    m_pending.clear();
+    if (!m_socket.connect(server.host, server.port)) {
+        m_trace(Msg::fillIn(SmtpTrace::NoConnection,
+                            {server.host, std::to_string(server.port), std::to_string(errno)}));
+        return false;
+    }
+    m_connected = true;
+    if (server.tls == MailTls::Implicit && !startTls(server.host, caFile))
+        return false;
+    if (!ReadResponse(220))
+        return fail(SmtpTrace::BadGreeting);
+    // STARTTLS is an extension: an account that requires it greets with EHLO whatever the
+    // greeting says.
+    m_esmtp = m_lastReply.find("ESMTP") != std::string::npos || server.tls == MailTls::Required;
+    if (!hello())
+        return false;
+    if (!m_socket.isEncrypted() && m_offersStartTls) {
+        if (!send("STARTTLS\r\n"))
+            return fail(SmtpTrace::StartTlsSendFailed);
+        if (!ReadResponse(220))
+            return fail(SmtpTrace::BadStartTls);
+        // Whatever came in clear after the go-ahead is not the encrypted server's word.
+        m_pending.clear();
+        if (!startTls(server.host, caFile) || !hello())
+            return false;
+    } else if (!m_socket.isEncrypted() && server.tls == MailTls::Required) {
+        return fail(SmtpTrace::NoStartTls);
+    }
     // AUTH LOGIN whatever the server announced.
     if (!send("AUTH LOGIN\r\n"))
         return fail(SmtpTrace::HeloSendFailed);
@@ -356,6 +441,57 @@ bool CSMTPConnection::Disconnect()
     m_connected = false;
     m_socket.close();
     return ok;
+}
+
+MailServer mailServerOf(std::string_view setting)
+{
+    MailServer server;
+    std::string_view rest = setting;
+    auto scheme = [&rest](std::string_view prefix) {
+        const bool named =
+            rest.size() >= prefix.size() &&
+            std::equal(prefix.begin(), prefix.end(), rest.begin(), [](char a, char b) {
+                return a == std::tolower(static_cast<unsigned char>(b));
+            });
+        if (named)
+            rest.remove_prefix(prefix.size());
+        return named;
+    };
+    if (scheme("smtps://"))
+        server = {{}, 465, MailTls::Implicit};
+    else if (scheme("smtp+starttls://"))
+        server = {{}, 587, MailTls::Required};
+    else if (scheme("smtp://"))
+        server = {{}, 25, MailTls::WhenOffered};
+    if (rest.ends_with('/'))
+        rest.remove_suffix(1);
+    const bool schemeNamed = rest.size() != setting.size();
+    std::string_view host = rest;
+    int port = 0;
+    const size_t colon = rest.rfind(':');
+    if (rest.starts_with('[')) {
+        // "[v6 address]" or "[v6 address]:port"
+        const size_t close = rest.find(']');
+        if (close != std::string_view::npos) {
+            host = rest.substr(1, close - 1);
+            if (rest.substr(close + 1).starts_with(':'))
+                port = portFromText(rest.substr(close + 2));
+        }
+    } else if (colon != std::string_view::npos && rest.find(':') == colon) {
+        // One colon: host and port; more would be an IPv6 address without a port.
+        port = portFromText(rest.substr(colon + 1));
+        if (port > 0)
+            host = rest.substr(0, colon);
+    }
+    server.host = std::string(host);
+    if (port > 0) {
+        server.port = port;
+        if (!schemeNamed && port == 465)
+            server.tls = MailTls::Implicit;
+        else if (!schemeNamed && port == 587)
+            server.tls = MailTls::Required;
+    }
+    return server;
 }
 
 } // namespace vocara

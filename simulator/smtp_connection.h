@@ -39,14 +39,35 @@ struct CSMTPMessage
     bool attach(const std::string &path, const std::function<void(std::string_view)> &trace);
 };
 
+// When the connection to the mail server is encrypted.
+enum class MailTls {
+    WhenOffered, // STARTTLS when the server announces it, else in clear
+    Required,    // STARTTLS or nothing: no password is sent in clear
+    Implicit,    // TLS from the first byte (port 465, "smtps://")
+};
+
+// The server setting: "host", "host:port", "[v6 address]:port", "smtps://host[:port]" (TLS
+// from the start, port 465 by default) or "smtp+starttls://host[:port]" (STARTTLS required,
+// port 587 by default). Without a scheme, port 465 means TLS from the start and port 587 that
+// STARTTLS is required; any other port, 25 when none is named, uses it when offered.
+struct MailServer
+{
+    std::string host;
+    int port = 25;
+    MailTls tls = MailTls::WhenOffered;
+};
+MailServer mailServerOf(std::string_view setting);
+
 // Base64 in the standard alphabet; with `lines`, a CR LF after every 76 characters and at the
 // end (attachments), else one unbroken line (credentials).
 std::string base64(std::string_view bytes, bool lines = true);
 // The Date header's value in English names, with the zone "+hhmm" from the offset to UTC.
 std::string dateHeader(const std::tm &local, long secondsEastOfUtc);
 
-// An SMTP client that speaks one message per connection: greeting, EHLO or HELO, AUTH LOGIN,
-// the envelope, the MIME message, QUIT. Every step is written to the diagnostic trace.
+// An SMTP client that speaks one message per connection: greeting, EHLO or HELO, STARTTLS and
+// EHLO again when the server offers it, AUTH LOGIN, the envelope, the MIME message, QUIT. Every
+// step is written to the diagnostic trace. Certificates are checked against the system's trust
+// store, plus `caFile` when given, and the server's name; nothing is sent after a failed check.
 class CSMTPConnection
 {
 public:
@@ -60,6 +81,8 @@ public:
 
     bool Connect(const std::string &server, const std::string &user, const std::string &password,
                  int port = 25);
+    bool Connect(const MailServer &server, const std::string &user, const std::string &password,
+                 const std::string &caFile = {});
     bool SendMessage(const CSMTPMessage &message);
     bool Disconnect();
     bool isConnected() const { return m_connected; }
@@ -72,11 +95,14 @@ public:
 private:
     bool send(std::string_view text);
     bool fail(std::string_view trace);
+    bool startTls(const std::string &host, const std::string &caFile);
+    bool hello();
 
     Trace m_trace;
     ClientSocket m_socket;
     bool m_connected = false;
     bool m_esmtp = false;
+    bool m_offersStartTls = false;
     int m_replyCode = 0;
     std::chrono::milliseconds m_replyTimeout{60000};
     std::string m_pending; // bytes after the last reply, kept for the next

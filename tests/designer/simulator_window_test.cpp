@@ -169,6 +169,9 @@ TEST_F(Simulator, AFlowNeverSavedOrChangedIsSavedFirst)
 TEST_F(Simulator, SettingsCheckTheRequiredFieldsAndAreWrittenBackOnClose)
 {
     frame->action("Simulator Start")->trigger();
+    test::TempFolder folder;
+    const std::string caFile = (folder / "ca.pem").string();
+    test::writeText(caFile, "a certificate");
     window().setDialogRunner([&](QDialog &dialog) {
         auto &form = dynamic_cast<SimulatorSettingsDialog &>(dialog);
         EXPECT_EQ(form.field("MailPassword")->echoMode(), QLineEdit::Password);
@@ -181,6 +184,17 @@ TEST_F(Simulator, SettingsCheckTheRequiredFieldsAndAreWrittenBackOnClose)
         EXPECT_EQ(dialogs.texts().back(), "Please enter the Connection DSN Name");
         form.field("DBDSN")->setText("speech");
         form.field("Sim_Speed")->clear();
+        // The extra CA file is chosen with a file dialog, and must be readable.
+        form.setCaFilePicker([](const QString &) { return QStringLiteral("/no/such/ca.pem"); });
+        QTest::mouseClick(form.caFileButton(), Qt::LeftButton);
+        EXPECT_EQ(form.field("MailCAFile")->text(), "/no/such/ca.pem");
+        form.accept();
+        EXPECT_EQ(dialogs.texts().back(), "The mail CA file cannot be read: /no/such/ca.pem");
+        EXPECT_NE(form.result(), QDialog::Accepted);
+        form.setCaFilePicker([&](const QString &) { return QString::fromStdString(caFile); });
+        QTest::mouseClick(form.caFileButton(), Qt::LeftButton);
+        if (const char *keep = std::getenv("VOCARA_KEEP_SCREENSHOTS"))
+            form.grab().save(QString::fromLocal8Bit(keep) + "/simulator-settings.png");
         form.accept();
         return dialog.result();
     });
@@ -192,6 +206,7 @@ TEST_F(Simulator, SettingsCheckTheRequiredFieldsAndAreWrittenBackOnClose)
     ASSERT_TRUE(stored.load(registry));
     EXPECT_EQ(stored.mailServerName, "mail.example.org:587");
     EXPECT_EQ(stored.dbDsn, "speech");
+    EXPECT_EQ(stored.mailCaFile, caFile);
 
     // Cancel writes the same values again.
     window().setDialogRunner([](QDialog &dialog) {

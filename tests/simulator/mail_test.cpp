@@ -3,14 +3,11 @@
 #include "simulator/mail_send_thread.h"
 #include "simulator/simulator_settings.h"
 #include "simulator/smtp_connection.h"
+#include "tests/support/canned_peer.h"
 #include "tests/support/smtp_server.h"
-#include "tests/support/tcp_listener.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/socket.h>
-#include <thread>
 
 using namespace vocara;
 
@@ -37,48 +34,6 @@ CSMTPMessage messageTo(const std::string &to, const std::string &subject, const 
     message.body = body;
     return message;
 }
-
-// A peer on 127.0.0.1 that answers each line it reads with the next canned reply, and hangs
-// up when the replies run out.
-class CannedPeer
-{
-public:
-    explicit CannedPeer(std::vector<std::string> replies)
-    {
-        m_fd = test::listenOnLoopback(m_port);
-        m_thread = std::thread([this, replies] {
-            const int client = ::accept(m_fd, nullptr, nullptr);
-            if (client < 0)
-                return;
-            size_t next = 0;
-            if (next < replies.size())
-                ::send(client, replies[next].data(), replies[next].size(), MSG_NOSIGNAL), ++next;
-            std::string seen;
-            char c;
-            while (next < replies.size() && ::read(client, &c, 1) == 1) {
-                seen += c;
-                if (seen.ends_with("\r\n")) {
-                    ::send(client, replies[next].data(), replies[next].size(), MSG_NOSIGNAL);
-                    ++next;
-                }
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            ::close(client);
-        });
-    }
-    ~CannedPeer()
-    {
-        ::shutdown(m_fd, SHUT_RDWR);
-        m_thread.join();
-        ::close(m_fd);
-    }
-    int port() const { return m_port; }
-
-private:
-    int m_fd = -1;
-    int m_port = 0;
-    std::thread m_thread;
-};
 
 } // namespace
 
@@ -196,9 +151,9 @@ TEST(Smtp, OldServersHangUpsAndSilence)
     }
     // A server that hangs up in the middle of DATA.
     {
-        CannedPeer peer({"220 peer ESMTP\r\n", "250 hello\r\n", "334 VXNlcm5hbWU6\r\n",
-                         "334 UGFzc3dvcmQ6\r\n", "235 ok\r\n", "250 from ok\r\n", "250 to ok\r\n",
-                         "354 go on\r\n"});
+        test::CannedPeer peer({"220 peer ESMTP\r\n", "250 hello\r\n", "334 VXNlcm5hbWU6\r\n",
+                               "334 UGFzc3dvcmQ6\r\n", "235 ok\r\n", "250 from ok\r\n",
+                               "250 to ok\r\n", "354 go on\r\n"});
         TraceLog trace;
         CSMTPConnection connection(trace.sink());
         ASSERT_TRUE(connection.Connect("127.0.0.1", "u", "p", peer.port())) << trace.text;
@@ -208,7 +163,7 @@ TEST(Smtp, OldServersHangUpsAndSilence)
     }
     // A server that never answers: the reply limit ends the wait.
     {
-        CannedPeer silent({});
+        test::CannedPeer silent({});
         TraceLog trace;
         CSMTPConnection connection(trace.sink());
         connection.setReplyTimeout(std::chrono::milliseconds(300));
@@ -234,12 +189,13 @@ TEST(MailWorker, SendsWithTheAccountAndOnlyWithAWholeOne)
         },
         [](std::string_view) {});
     // An empty password: no connection is tried.
-    worker.setAccount({"127.0.0.1:" + std::to_string(server.port()), server.User, "", server.User});
+    worker.setAccount(
+        {"127.0.0.1:" + std::to_string(server.port()), server.User, "", server.User, ""});
     worker.post({"s", "b", "x@example.com", ""});
     worker.waitUntilIdle();
     EXPECT_TRUE(logged.empty());
-    worker.setAccount(
-        {"127.0.0.1:" + std::to_string(server.port()), server.User, server.Password, server.User});
+    worker.setAccount({"127.0.0.1:" + std::to_string(server.port()), server.User, server.Password,
+                       server.User, ""});
     worker.post({"Hello", "from the flow", "x@example.com", ""});
     worker.waitUntilIdle();
     EXPECT_EQ(logged,

@@ -23,8 +23,12 @@ public:
     static constexpr const char *User = "ivr@example.com";
     static constexpr const char *Password = "secret";
 
-    // `ident` follows "220 127.0.0.1" in the greeting.
-    explicit SmtpServer(const std::string &ident = "ESMTP Vocara test")
+    // `ident` follows "220 127.0.0.1" in the greeting. `mode` is "plain", "starttls" (required
+    // before anything else) or "implicit" (TLS from the first byte), with the certificate chain
+    // and key the server shows.
+    explicit SmtpServer(const std::string &ident = "ESMTP Vocara test",
+                        const std::string &mode = "plain", const std::string &certificate = {},
+                        const std::string &key = {})
     {
         const std::string script =
             std::string(std::getenv("VOCARA_TEST_SOURCE_DIR")) + "/tests/support/smtp_server.py";
@@ -37,6 +41,8 @@ public:
         posix_spawn_file_actions_addclose(&files, out[0]);
         std::vector<std::string> arguments = {
             "/usr/bin/python3", script, (m_folder / "Maildir").string(), User, Password, ident};
+        if (mode != "plain")
+            arguments.insert(arguments.end(), {mode, certificate, key});
         std::vector<char *> argv;
         for (std::string &argument : arguments)
             argv.push_back(argument.data());
@@ -75,6 +81,8 @@ public:
             found.push_back(readText(entry.path()));
         return found;
     }
+    // One line for every login tried: "tls" or "clear".
+    std::string logins() const { return readText(m_folder / "Maildir/logins"); }
     std::filesystem::path attachment(const std::string &name) const
     {
         return m_folder / "Maildir/attachments" / name;
