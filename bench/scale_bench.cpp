@@ -293,8 +293,9 @@ void simulatorPerNode(const std::vector<int> &sizes)
             TimedLines lines;
             std::ostream out(&lines);
             std::ostringstream err;
-            const std::vector<std::string> args{chain, "--time-scale", "0"};
-            if (cli::runSimulate(args, out, err) != 0 || lines.lines < count)
+            const std::vector<std::string> args{"simulate", chain, "--time-scale", "0"};
+            std::istringstream in;
+            if (cli::runCommandLine(args, in, out, err) != 0 || lines.lines < count)
                 std::abort();
             best = std::min(best, std::chrono::duration<double>(lines.last - lines.first).count());
         }

@@ -11,15 +11,14 @@
 
 namespace vocara::cli {
 
-int runArchive(std::span<const std::string> args, std::ostream &, std::ostream &err)
+int runArchive(const Arguments &args, std::ostream &, std::ostream &err)
 {
-    const bool exporting = args.size() == 4 && args[0] == "export" && args[2] == "-o";
-    const bool importing = args.size() == 4 && args[0] == "import" && args[2] == "-d";
-    if (!exporting && !importing) {
-        err << "usage: vocara-cli archive export FLOW -o FILE.zip | archive import FILE.zip -d "
-               "DIR\n";
-        return ExitCannotRun;
-    }
+    const std::optional<std::string> zip = args.value("-o");
+    const std::optional<std::string> folder = args.value("-d");
+    const bool exporting = args[0] == "export" && zip && !folder;
+    const bool importing = args[0] == "import" && folder && !zip;
+    if (!exporting && !importing)
+        return args.usageError(err, "expected export FLOW -o FILE.zip or import FILE.zip -d DIR");
     StreamDialogs dialogs(err, Answer::No); // keep the stored names of an old file
     CVocaraDoc doc(dialogs);
     AsteriskExporter exporter;
@@ -28,7 +27,7 @@ int runArchive(std::span<const std::string> args, std::ostream &, std::ostream &
     doc.setDefaultSaveFolder(userFolder().string());
     if (importing) {
         std::string why;
-        if (importArchive(doc, args[1], std::filesystem::absolute(args[3]), &why))
+        if (importArchive(doc, args[1], std::filesystem::absolute(*folder), &why))
             return ExitOk;
         if (!why.empty())
             err << why << '\n';
@@ -43,7 +42,7 @@ int runArchive(std::span<const std::string> args, std::ostream &, std::ostream &
         return ConvertWave(in, out, 8000, 2.0, 1);
     };
     std::string why;
-    if (exportArchive(doc, std::filesystem::absolute(args[3]).string(), convert, &why))
+    if (exportArchive(doc, std::filesystem::absolute(*zip).string(), convert, &why))
         return ExitOk;
     if (!why.empty())
         err << why << '\n';

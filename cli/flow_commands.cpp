@@ -1,4 +1,5 @@
 #include "cli/command.h"
+#include "cli/stdio_files.h"
 #include "cli/stream_dialogs.h"
 
 #include "dialplan/dialplan_export.h"
@@ -6,61 +7,48 @@
 #include "document/flow_trailer.h"
 #include "document/messages.h"
 #include "document/vocara_doc.h"
-#include "platform/atomic_file.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <ostream>
-#include <vector>
 
 namespace vocara::cli {
 
 namespace {
 
-// FILE, or FILE -o OUT; anything else is a usage error.
-bool parseInputOutput(std::span<const std::string> args, bool needsOutput, std::string &input,
-                      std::string &output)
+// The output's scratch name when it goes to standard output: what a save would be called.
+std::filesystem::path scratchName(const InputFile &input, std::string_view extension)
 {
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" && i + 1 < args.size())
-            output = args[++i];
-        else if (input.empty() && !args[i].starts_with("-"))
-            input = args[i];
-        else
-            return false;
-    }
-    return !input.empty() && (!needsOutput || !output.empty());
+    return input.nameForOutput().filename().replace_extension(extension);
 }
 
-// Says why an input file cannot be read, before the program's own message about it.
-void sayIfUnreadable(const std::string &path, std::ostream &err)
+// Names the dialplan in its file information as the file it stands for, when it is written
+// to a scratch file on its way to standard output.
+class PresentedExporter : public AsteriskExporter
 {
-    if (std::FILE *file = std::fopen(path.c_str(), "rb")) {
-        std::fclose(file);
-        return;
+public:
+    explicit PresentedExporter(std::filesystem::path presented)
+        : m_presented(std::move(presented))
+    {}
+    bool buildContextFile(const CVocaraDoc &doc, const std::filesystem::path &file,
+                          std::string_view flowText, std::string &fileText) override
+    {
+        return AsteriskExporter::buildContextFile(doc, m_presented.empty() ? file : m_presented,
+                                                  flowText, fileText);
     }
-    err << "cannot open " << path << ": " << std::strerror(errno) << '\n';
-}
 
-int usage(std::ostream &err, std::string_view text)
-{
-    err << "usage: vocara-cli " << text << '\n';
-    return ExitCannotRun;
-}
+private:
+    std::filesystem::path m_presented;
+};
 
 } // namespace
 
-int runValidate(std::span<const std::string> args, std::ostream &out, std::ostream &err)
+int runValidate(const Arguments &args, std::ostream &out, std::ostream &err)
 {
-    std::string input;
-    std::string unused;
-    if (!parseInputOutput(args, false, input, unused) || !unused.empty())
-        return usage(err, "validate FILE");
-    sayIfUnreadable(input, err);
+    InputFile input;
+    if (!input.open(args, args[0], err))
+        return ExitCannotRun;
     StreamDialogs dialogs(err, Answer::No);
     CVocaraDoc doc(dialogs);
-    if (!doc.open(input))
+    if (!doc.open(input.path()))
         return ExitCannotRun;
     doc.validateFlow(false);
     for (const std::string &line : doc.errorLines())
@@ -72,93 +60,91 @@ int runValidate(std::span<const std::string> args, std::ostream &out, std::ostre
     return doc.errorLines().empty() ? ExitOk : ExitFound;
 }
 
-int runSave(std::span<const std::string> args, std::ostream &, std::ostream &err)
+int runSave(const Arguments &args, std::ostream &out, std::ostream &err)
 {
-    std::string input;
-    std::string output;
-    if (!parseInputOutput(args, true, input, output))
-        return usage(err, "save FILE -o OUT");
-    sayIfUnreadable(input, err);
+    const std::optional<std::string> target = args.value("-o");
+    if (!target)
+        return args.usageError(err, "missing -o OUT");
+    InputFile input;
+    OutputFile output;
+    if (!input.open(args, args[0], err) ||
+        !output.open(*target, scratchName(input, FlowFiles::FlowExtension), err))
+        return ExitCannotRun;
     StreamDialogs dialogs(err, Answer::No); // keep the stored names of an old file
     CVocaraDoc doc(dialogs);
-    if (!doc.open(input))
+    if (!doc.open(input.path()))
         return ExitCannotRun;
     doc.setMode(DocumentMode::Flow);
     doc.validateFlow(false);
     for (const std::string &line : doc.errorLines())
         err << line << '\n';
     dialogs.setAnswer(Answer::Yes); // force the save
-    return doc.save(output) ? ExitOk : ExitCannotRun;
+    return doc.save(output.path()) && output.finish(out, err) ? ExitOk : ExitCannotRun;
 }
 
-int runExtract(std::span<const std::string> args, std::ostream &, std::ostream &err)
+int runExtract(const Arguments &args, std::ostream &out, std::ostream &err)
 {
-    std::string input;
-    std::string output;
-    if (!parseInputOutput(args, true, input, output))
-        return usage(err, "extract FILE.conf -o OUT.qfl");
-    std::string why;
-    const std::optional<std::string> text = readWholeFile(input, &why);
-    if (!text) {
-        err << "vocara-cli extract: " << input << ": " << why << '\n';
+    const std::optional<std::string> target = args.value("-o");
+    if (!target)
+        return args.usageError(err, "missing -o OUT.qfl");
+    InputFile input;
+    OutputFile output;
+    if (!input.open(args, args[0], err) ||
+        !output.open(*target, scratchName(input, FlowFiles::FlowExtension), err))
         return ExitCannotRun;
-    }
-    const std::optional<std::string> flow = extractFlowText(*text);
-    if (!flow) {
+    switch (extractFlowFile(input.path(), output.path(), ExtractForm::AsXml)) {
+    case ExtractResult::Extracted:
+        break;
+    case ExtractResult::NoFlow:
         err << Msg::NoQflStructure << '\n';
+        return ExitCannotRun;
+    case ExtractResult::Unreadable:
+        err << Msg::InvalidFlowFile << '\n';
+        return ExitCannotRun;
+    case ExtractResult::NotWritten:
+        err << "vocara-cli extract: cannot write " << *target << '\n';
         return ExitCannotRun;
     }
     // A marker with nothing readable after it is refused as opening the file would refuse it.
-    if (!isFlowText(*flow)) {
+    if (!isFlowFile(output.path())) {
+        std::error_code ignored;
+        std::filesystem::remove(output.path(), ignored);
         err << Msg::InvalidFlowFile << '\n';
         return ExitCannotRun;
     }
-    if (!writeFileAtomically(output, *flow, &why)) {
-        err << "vocara-cli extract: " << why << '\n';
-        return ExitCannotRun;
-    }
-    return ExitOk;
+    return output.finish(out, err) ? ExitOk : ExitCannotRun;
 }
 
-} // namespace vocara::cli
-
-namespace vocara::cli {
-
-int runExport(std::span<const std::string> args, std::ostream &, std::ostream &err)
+int runExport(const Arguments &args, std::ostream &out, std::ostream &err)
 {
-    constexpr std::string_view Usage =
-        "export FILE [-o OUT.conf] [--strict] [--dialect classic|modern]";
-    bool strict = false;
     std::optional<DialplanDialect> dialect;
-    std::vector<std::string> rest;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--strict") {
-            strict = true;
-        } else if (args[i] == "--dialect") {
-            const std::string name = i + 1 < args.size() ? args[++i] : std::string();
-            if (name == "classic")
-                dialect = DialplanDialect::Classic;
-            else if (name == "modern")
-                dialect = DialplanDialect::Modern;
-            else
-                return usage(err, Usage);
-        } else {
-            rest.push_back(args[i]);
-        }
+    if (const std::optional<std::string> name = args.value("--dialect")) {
+        if (*name == "classic")
+            dialect = DialplanDialect::Classic;
+        else if (*name == "modern")
+            dialect = DialplanDialect::Modern;
+        else
+            return args.usageError(err, "unknown dialect '" + *name + "'");
     }
-    std::string input;
-    std::string output;
-    if (!parseInputOutput(rest, false, input, output))
-        return usage(err, Usage);
-    if (output.empty())
-        output = contextFilePath(input);
-    sayIfUnreadable(input, err);
+    InputFile input;
+    if (!input.open(args, args[0], err))
+        return ExitCannotRun;
+    // Without -o: next to the flow, or to standard output when the flow came from there.
+    const std::string target =
+        args.value("-o", input.isStandardInput() ? "-" : contextFilePath(input.path()));
+    OutputFile output;
+    if (!output.open(target, scratchName(input, FlowFiles::ContextExtension), err))
+        return ExitCannotRun;
     StreamDialogs dialogs(err, Answer::No);
     CVocaraDoc doc(dialogs);
-    AsteriskExporter exporter;
+    // On its way to standard output the dialplan names the file a save would have written.
+    PresentedExporter exporter(
+        !output.isStandardOutput()
+            ? std::filesystem::path()
+            : std::filesystem::absolute(contextFilePath(input.nameForOutput().string())));
     doc.setExporter(&exporter);
     // Read with the dialplan's layout: every property the file holds reaches the export.
-    if (!doc.open(input, DocumentMode::Asterisk))
+    if (!doc.open(input.path(), DocumentMode::Asterisk))
         return ExitCannotRun;
     if (dialect) {
         DialplanSettings settings = doc.dialplanSettings();
@@ -168,10 +154,15 @@ int runExport(std::span<const std::string> args, std::ostream &, std::ostream &e
     doc.validateFlow(false);
     for (const std::string &line : doc.errorLines())
         err << line << '\n';
-    if (strict && !doc.errorLines().empty())
+    const bool valid = doc.errorLines().empty();
+    if (args.has("--strict") && !valid)
         return ExitFound;
-    dialogs.setAnswer(Answer::Yes); // force the save
-    return doc.save(output) ? ExitOk : ExitCannotRun;
+    dialogs.setAnswer(Answer::Yes); // force the save, as the designer's forced save does
+    if (!doc.save(output.path()) || !output.finish(out, err))
+        return ExitCannotRun;
+    if (!args.value("-o") && !output.isStandardOutput())
+        out << doc.path() << '\n';
+    return valid ? ExitOk : ExitFound;
 }
 
 } // namespace vocara::cli

@@ -26,26 +26,14 @@ void printCatalogue(const KindCatalogue &catalogue, std::ostream &out)
 
 } // namespace
 
-int runKinds(std::span<const std::string> args, std::ostream &out, std::ostream &err)
+int runKinds(const Arguments &args, std::ostream &out, std::ostream &err)
 {
     CatalogueMode mode = CatalogueMode::Flow;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--mode" && i + 1 < args.size()) {
-            const std::string &value = args[++i];
-            if (value == "asterisk") {
-                mode = CatalogueMode::Asterisk;
-            } else if (value == "flow") {
-                mode = CatalogueMode::Flow;
-            } else {
-                err << "vocara-cli kinds: unknown mode '" << value
-                    << "' (expected asterisk or flow)\n";
-                return ExitCannotRun;
-            }
-        } else {
-            err << "vocara-cli kinds: unexpected argument '" << args[i] << "'\n";
-            return ExitCannotRun;
-        }
-    }
+    const std::string value = args.value("--mode", "flow");
+    if (value == "asterisk")
+        mode = CatalogueMode::Asterisk;
+    else if (value != "flow")
+        return args.usageError(err, "unknown mode '" + value + "' (expected asterisk or flow)");
     printCatalogue(KindCatalogue::forMode(mode), out);
     return out.good() ? ExitOk : ExitCannotRun;
 }

@@ -7,5 +7,5 @@
 int main(int argc, char **argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    return vocara::cli::runCommandLine(args, std::cout, std::cerr);
+    return vocara::cli::runCommandLine(args, std::cin, std::cout, std::cerr);
 }

@@ -7,12 +7,8 @@
 
 namespace vocara::cli {
 
-int runPlay(std::span<const std::string> args, std::ostream &, std::ostream &err)
+int runPlay(const Arguments &args, std::ostream &, std::ostream &err)
 {
-    if (args.size() != 1 || args[0].starts_with("-")) {
-        err << "usage: vocara-cli play FILE.wav\n";
-        return ExitCannotRun;
-    }
     Clock clock;
     std::unique_ptr<AudioDevice> audio = openAudioDevice(clock, {});
     const AudioResult result = audio->play(args[0], {});

@@ -2,48 +2,51 @@
 
 #include "dialplan/file_receiver.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <limits>
 #include <ostream>
+#include <tuple>
 
 namespace vocara::cli {
 
-int runReceive(std::span<const std::string> args, std::ostream &out, std::ostream &err)
+int runReceive(const Arguments &args, std::ostream &out, std::ostream &err)
 {
-    std::string listen = "127.0.0.1:7070";
+    const std::string listen = args.value("--listen", "127.0.0.1:7070");
     FileReceiver::Options options;
     long long count = -1; // for ever
-    auto usage = [&err] {
-        err << "usage: vocara-cli receive [--listen ADDRESS:PORT] --root DIR [--max-bytes N] "
-               "[--idle-seconds N] [--transfer-seconds N] [--max-clients N] [--count N]\n";
-        return ExitCannotRun;
-    };
-    auto number = [](const std::string &text, long long &value) {
+    // A whole number from `least` to `most`, when the option is given.
+    auto number = [&args](std::string_view option, long long least, long long most,
+                          long long &value) {
+        const std::optional<std::string> text = args.value(option);
+        if (!text)
+            return true;
         char *end = nullptr;
-        value = std::strtoll(text.c_str(), &end, 10);
-        return !text.empty() && *end == '\0' && value >= 0;
+        errno = 0;
+        value = std::strtoll(text->c_str(), &end, 10);
+        return !text->empty() && *end == '\0' && errno == 0 && value >= least && value <= most;
     };
-    for (size_t i = 0; i < args.size(); ++i) {
-        long long value = 0;
-        const bool hasValue = i + 1 < args.size();
-        if (args[i] == "--listen" && hasValue)
-            listen = args[++i];
-        else if (args[i] == "--root" && hasValue)
-            options.root = args[++i];
-        else if (args[i] == "--max-bytes" && hasValue && number(args[++i], value))
-            options.maxBytes = static_cast<std::uintmax_t>(value);
-        else if (args[i] == "--idle-seconds" && hasValue && number(args[++i], value) && value > 0)
-            options.idleTimeout = std::chrono::seconds(value);
-        else if (args[i] == "--transfer-seconds" && hasValue && number(args[++i], value) &&
-                 value > 0)
-            options.transferTimeout = std::chrono::seconds(value);
-        else if (args[i] == "--max-clients" && hasValue && number(args[++i], value) && value > 0 &&
-                 value <= 1024)
-            options.maxConnections = static_cast<int>(value);
-        else if (args[i] == "--count" && hasValue && number(args[++i], value))
-            count = value;
-        else
-            return usage();
-    }
+    constexpr long long Any = std::numeric_limits<long long>::max();
+    long long maxBytes = static_cast<long long>(options.maxBytes);
+    using std::chrono::duration_cast;
+    using std::chrono::seconds;
+    long long idleSeconds = duration_cast<seconds>(options.idleTimeout).count();
+    long long transferSeconds = duration_cast<seconds>(options.transferTimeout).count();
+    constexpr long long Year = 366LL * 24 * 3600; // longer waits would overflow the clock
+    long long clients = options.maxConnections;
+    for (const auto &[option, least, most, value] :
+         {std::tuple{"--max-bytes", 0LL, Any, &maxBytes},
+          std::tuple{"--idle-seconds", 1LL, Year, &idleSeconds},
+          std::tuple{"--transfer-seconds", 1LL, Year, &transferSeconds},
+          std::tuple{"--max-clients", 1LL, 1024LL, &clients},
+          std::tuple{"--count", 0LL, Any, &count}})
+        if (!number(option, least, most, *value))
+            return args.usageError(err, std::string("bad value for ") + option);
+    options.root = args.value("--root", "");
+    options.maxBytes = static_cast<std::uintmax_t>(maxBytes);
+    options.idleTimeout = seconds(idleSeconds);
+    options.transferTimeout = seconds(transferSeconds);
+    options.maxConnections = static_cast<int>(clients);
     const size_t colon = listen.rfind(':');
     if (options.root.empty() || colon == std::string::npos) {
         err << "vocara-cli receive: needs --root DIR and --listen ADDRESS:PORT\n";

@@ -10,18 +10,18 @@
 
 namespace vocara::cli {
 
-int runSettings(std::span<const std::string> args, std::ostream &out, std::ostream &err)
+int runSettings(const Arguments &args, std::ostream &out, std::ostream &err)
 {
     const bool get = args.size() == 2 && args[0] == "get";
     const bool set = args.size() == 3 && args[0] == "set";
     const auto &names = SimulatorSettings::Names;
-    if ((!get && !set) ||
-        std::find(std::begin(names), std::end(names), args[1]) == std::end(names)) {
-        err << "usage: vocara-cli settings get|set NAME [VALUE]\nnames:";
+    if (!get && !set)
+        return args.usageError(err, "expected get NAME or set NAME VALUE");
+    if (std::find(std::begin(names), std::end(names), args[1]) == std::end(names)) {
+        std::string known;
         for (std::string_view name : names)
-            err << ' ' << name;
-        err << '\n';
-        return ExitCannotRun;
+            known += (known.empty() ? "" : ", ") + std::string(name);
+        return args.usageError(err, "unknown setting '" + args[1] + "' (names: " + known + ")");
     }
     Registry registry(registryFolder());
     SimulatorSettings settings;

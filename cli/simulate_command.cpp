@@ -141,57 +141,42 @@ void ScriptedCaller::call(const std::vector<std::string> &caller)
 
 } // namespace
 
-int runSimulate(std::span<const std::string> args, std::ostream &out, std::ostream &err)
+int runSimulate(const Arguments &args, std::ostream &out, std::ostream &err)
 {
-    std::string file;
-    std::string logPath;
+    const std::string &file = args[0];
+    const std::string logPath = args.value("--log", "");
     std::vector<std::string> caller;
     int speed = 0;
     double scale = 1.0;
-    auto usage = [&err] {
-        err << "usage: vocara-cli simulate FILE [--caller SCRIPT] [--speed MS] [--time-scale F] "
-               "[--log FILE] [--odbcini FILE]\n";
-        return ExitCannotRun;
-    };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const bool hasValue = i + 1 < args.size();
-        char *end = nullptr;
-        if (args[i] == "--caller" && hasValue) {
-            std::string script = args[++i];
-            // An empty script is a caller who hangs up at the first wait.
-            for (size_t start = 0; !script.empty() && start <= script.size();) {
-                const size_t comma = std::min(script.find(',', start), script.size());
-                const std::string token = script.substr(start, comma - start);
-                if (token != "T" &&
-                    !(token.size() == 1 &&
-                      std::string_view("0123456789*#").find(token[0]) != std::string::npos))
-                    return usage();
-                caller.push_back(token);
-                start = comma + 1;
-            }
-        } else if (args[i] == "--speed" && hasValue) {
-            speed = static_cast<int>(std::strtol(args[++i].c_str(), &end, 10));
-            if (*end || speed < 0)
-                return usage();
-        } else if (args[i] == "--time-scale" && hasValue) {
-            scale = std::strtod(args[++i].c_str(), &end);
-            if (*end || !(scale >= 0))
-                return usage();
-        } else if (args[i] == "--odbcini" && hasValue) {
-            // unixODBC reads the data sources (and drivers beside them) from there.
-            const std::filesystem::path ini = std::filesystem::absolute(args[++i]);
-            ::setenv("ODBCINI", ini.c_str(), 1);
-            ::setenv("ODBCSYSINI", ini.parent_path().c_str(), 1);
-        } else if (args[i] == "--log" && hasValue) {
-            logPath = args[++i];
-        } else if (file.empty() && !args[i].starts_with("-")) {
-            file = args[i];
-        } else {
-            return usage();
-        }
+    // An empty script is a caller who hangs up at the first wait.
+    const std::string script = args.value("--caller", "");
+    for (size_t start = 0; !script.empty() && start <= script.size();) {
+        const size_t comma = std::min(script.find(',', start), script.size());
+        const std::string token = script.substr(start, comma - start);
+        if (token != "T" && !(token.size() == 1 &&
+                              std::string_view("0123456789*#").find(token[0]) != std::string::npos))
+            return args.usageError(err, "bad caller key '" + token + "' (0-9, *, # or T)");
+        caller.push_back(token);
+        start = comma + 1;
     }
-    if (file.empty())
-        return usage();
+    char *end = nullptr;
+    if (const std::optional<std::string> text = args.value("--speed")) {
+        const long value = std::strtol(text->c_str(), &end, 10);
+        if (text->empty() || *end || value < 0 || value > SimulatorSettings::LongestSpeed)
+            return args.usageError(err, "bad value for --speed");
+        speed = static_cast<int>(value);
+    }
+    if (const std::optional<std::string> text = args.value("--time-scale")) {
+        scale = std::strtod(text->c_str(), &end);
+        if (text->empty() || *end || !(scale >= 0) || scale > 1e6)
+            return args.usageError(err, "bad value for --time-scale");
+    }
+    if (const std::optional<std::string> ini = args.value("--odbcini")) {
+        // unixODBC reads the data sources (and drivers beside them) from there.
+        const std::filesystem::path path = std::filesystem::absolute(*ini);
+        ::setenv("ODBCINI", path.c_str(), 1);
+        ::setenv("ODBCSYSINI", path.parent_path().c_str(), 1);
+    }
 
     std::string flowPath = file;
     std::filesystem::path extracted;

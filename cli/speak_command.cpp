@@ -12,29 +12,14 @@
 
 namespace vocara::cli {
 
-int runSpeak(std::span<const std::string> args, std::ostream &out, std::ostream &err)
+int runSpeak(const Arguments &args, std::ostream &out, std::ostream &err)
 {
-    std::string value;
-    std::string language = "English";
-    bool whole = false;
-    bool play = false;
-    bool haveValue = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--lang" && i + 1 < args.size())
-            language = args[++i];
-        else if (args[i] == "--whole")
-            whole = true;
-        else if (args[i] == "--play")
-            play = true;
-        else if (!haveValue && (!args[i].starts_with("--")))
-            value = args[i], haveValue = true;
-        else
-            haveValue = false, i = args.size();
-    }
-    if (!haveValue || (language != "English" && language != "Arabic" && language != "Farsi")) {
-        err << "usage: vocara-cli speak VALUE [--lang English|Arabic|Farsi] [--whole] [--play]\n";
-        return ExitCannotRun;
-    }
+    const std::string &value = args[0];
+    const std::string language = args.value("--lang", "English");
+    const bool whole = args.has("--whole");
+    const bool play = args.has("--play");
+    if (language != "English" && language != "Arabic" && language != "Farsi")
+        return args.usageError(err, "unknown language '" + language + "'");
     NumberParser parser(language, whole);
     const bool wellFormed = parser.Parse(value);
     if (!wellFormed)

@@ -1,5 +1,6 @@
 #include "document/flow_trailer.h"
 
+#include "document/flow_file_reader.h"
 #include "document/flow_format.h"
 #include "document/read_limits.h"
 #include "document/xml_reader.h"
@@ -43,17 +44,42 @@ bool isFlowText(std::string_view text)
            root->FirstChildElement(FlowXml::Start);
 }
 
-bool ExtractFlow(const std::filesystem::path &source, const std::filesystem::path &target)
+std::string completeDeclaration(std::string_view text)
+{
+    constexpr std::string_view Opening = "<?xml";
+    if (!text.starts_with(Opening) || (text.size() > Opening.size() &&
+                                       text[Opening.size()] != ' ' && text[Opening.size()] != '?'))
+        return std::string(text);
+    const std::string_view declaration = text.substr(0, text.find("?>"));
+    if (declaration.find("version") != std::string_view::npos)
+        return std::string(text);
+    return std::string(Opening) + " version=\"1.0\"" + std::string(text.substr(Opening.size()));
+}
+
+bool ExtractFlow(const std::filesystem::path &source, const std::filesystem::path &target,
+                 ExtractForm form)
+{
+    return extractFlowFile(source, target, form) == ExtractResult::Extracted;
+}
+
+bool isFlowFile(const std::filesystem::path &path)
+{
+    FlowFileCheck check;
+    return parseXmlFile(path, check) && check.isFlow();
+}
+
+ExtractResult extractFlowFile(const std::filesystem::path &source,
+                              const std::filesystem::path &target, ExtractForm form)
 {
     // Line by line, so that a dialplan of any size is never held whole: the same text as
     // extractFlowText gives.
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(source, ec);
     if (ec || size > ReadLimits::MaxFileBytes)
-        return false;
+        return ExtractResult::Unreadable;
     std::ifstream in(source, std::ios::binary);
     if (!in)
-        return false;
+        return ExtractResult::Unreadable;
     std::string line;
     bool found = false;
     bool commented = false;
@@ -70,31 +96,47 @@ bool ExtractFlow(const std::filesystem::path &source, const std::filesystem::pat
             flow += '\n';
     }
     if (!found)
-        return false;
+        return in.bad() ? ExtractResult::Unreadable : ExtractResult::NoFlow;
     const std::filesystem::path part = target.string() + ".part";
     {
         std::ofstream out(part, std::ios::binary | std::ios::trunc);
-        out << flow;
-        while (out && std::getline(in, line)) {
-            out.write(line.data() + (commented && line.starts_with(';') ? 1 : 0),
-                      static_cast<std::streamsize>(line.size()) -
-                          (commented && line.starts_with(';') ? 1 : 0));
-            if (!in.eof())
+        bool started = form == ExtractForm::AsCarried;
+        // Every line as it was, or from the first one with text, with a complete declaration.
+        auto emit = [&](std::string_view text, bool lineEnd) {
+            if (!started) {
+                const size_t first = text.find_first_not_of(" \t\r\n");
+                if (first == std::string_view::npos)
+                    return;
+                started = true;
+                const std::string declared = completeDeclaration(text.substr(first));
+                out.write(declared.data(), static_cast<std::streamsize>(declared.size()));
+            } else {
+                out.write(text.data(), static_cast<std::streamsize>(text.size()));
+            }
+            if (lineEnd)
                 out.put('\n');
+        };
+        if (!flow.empty() && flow.back() == '\n')
+            emit(std::string_view(flow).substr(0, flow.size() - 1), true);
+        else
+            emit(flow, false);
+        while (out && std::getline(in, line)) {
+            const bool uncomment = commented && line.starts_with(';');
+            emit(std::string_view(line).substr(uncomment ? 1 : 0), !in.eof());
         }
         out.flush();
         if (!out || in.bad()) {
             std::filesystem::remove(part, ec);
-            return false;
+            return in.bad() ? ExtractResult::Unreadable : ExtractResult::NotWritten;
         }
     }
     std::filesystem::rename(part, target, ec);
     if (ec) {
         std::error_code ignored;
         std::filesystem::remove(part, ignored);
-        return false;
+        return ExtractResult::NotWritten;
     }
-    return true;
+    return ExtractResult::Extracted;
 }
 
 } // namespace vocara

@@ -23,7 +23,9 @@ RunResult kinds(std::vector<std::string> args)
 {
     std::ostringstream out;
     std::ostringstream err;
-    const int code = runKinds(args, out, err);
+    args.insert(args.begin(), "kinds");
+    std::istringstream in;
+    const int code = runCommandLine(args, in, out, err);
     return {code, out.str(), err.str()};
 }
 

@@ -1,6 +1,7 @@
 // Pictures of the canvas, from the window and from the command line.
 #include "designer/canvas_export.h"
 #include "designer/canvas_print.h"
+#include "document/autosave_timer.h"
 #include "tests/designer/designer_fixture.h"
 
 #include <QImage>
@@ -81,6 +82,17 @@ TEST_F(Export, TheCommandLineDrawsWithoutAWindow)
     EXPECT_EQ(program.exitCode(), 2);
     EXPECT_TRUE(program.readAllStandardError().trimmed().endsWith("Invalid QEN IVR File"));
     EXPECT_FALSE(std::filesystem::exists(temp / "no.png"));
+
+    // The version and the help answer without any display.
+    environment.remove("QT_QPA_PLATFORM");
+    environment.insert("DISPLAY", "");
+    environment.remove("WAYLAND_DISPLAY");
+    program.setProcessEnvironment(environment);
+    program.start(VOCARA_PROGRAM, {"--version"});
+    ASSERT_TRUE(program.waitForFinished(60000));
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(program.readAllStandardOutput().toStdString(),
+              "Vocara " + std::string(vocara::programVersion()) + "\n");
 }
 
 TEST_F(Export, PrintedPagesHoldEveryNodeAtFourTimesTheScale)
