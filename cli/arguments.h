@@ -15,6 +15,7 @@ struct Option
 {
     std::string_view name;
     bool takesValue;
+    std::string_view help; // one line for the command's help and the manual
 };
 
 // What a subcommand's command line may hold: its options, and how many plain arguments.

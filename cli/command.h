@@ -25,6 +25,9 @@ struct Command
     CommandRun run;
 };
 
+// Every subcommand, in the order the help lists them.
+std::span<const Command> commandTable();
+
 // The whole command line after the program's name: a subcommand and its arguments. "-" as a
 // file reads `in`.
 int runCommandLine(std::span<const std::string> args, std::istream &in, std::ostream &out,

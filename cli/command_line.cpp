@@ -11,21 +11,34 @@ namespace vocara::cli {
 
 namespace {
 
-constexpr Option KindsOptions[] = {{"--mode", true}};
-constexpr Option OutputOptions[] = {{"-o", true}};
-constexpr Option ExportOptions[] = {{"-o", true}, {"--strict", false}, {"--dialect", true}};
+constexpr Option KindsOptions[] = {
+    {"--mode", true, "asterisk: the properties a dialplan names; flow (the default): a flow's"}};
+constexpr Option OutputOptions[] = {{"-o", true, "the file to write; - writes standard output"}};
+constexpr Option ExportOptions[] = {
+    {"-o", true, "the dialplan to write (next to FILE without it); - writes standard output"},
+    {"--strict", false, "write nothing when the flow has errors"},
+    {"--dialect", true, "classic (Asterisk 1.4) or modern (Asterisk 18 and later)"}};
 constexpr Option ReceiveOptions[] = {
-    {"--listen", true},           {"--root", true},  {"--max-bytes", true},
-    {"--idle-seconds", true},     {"--count", true}, {"--max-clients", true},
-    {"--transfer-seconds", true},
+    {"--listen", true, "the address and port to listen on (127.0.0.1:7070)"},
+    {"--root", true, "the folder the dialplans are stored in"},
+    {"--max-bytes", true, "the largest transfer accepted (16 MiB)"},
+    {"--idle-seconds", true, "how long a transfer may be silent (30)"},
+    {"--transfer-seconds", true, "how long a transfer may take in all (120)"},
+    {"--max-clients", true, "transfers served at once, 1 to 1024 (16)"},
+    {"--count", true, "stop after this many transfers (never)"},
 };
-constexpr Option SimulateOptions[] = {{"--caller", true},
-                                      {"--speed", true},
-                                      {"--time-scale", true},
-                                      {"--log", true},
-                                      {"--odbcini", true}};
-constexpr Option SpeakOptions[] = {{"--lang", true}, {"--whole", false}, {"--play", false}};
-constexpr Option ArchiveOptions[] = {{"-o", true}, {"-d", true}};
+constexpr Option SimulateOptions[] = {
+    {"--caller", true, "the caller's keys, e.g. 2,1,#,T (T: let the input time run out)"},
+    {"--speed", true, "the pause before each node, in milliseconds (0)"},
+    {"--time-scale", true, "shrink pauses and time-outs by this factor (1)"},
+    {"--log", true, "write the simulator's log to this file"},
+    {"--odbcini", true, "read the data sources from this odbc.ini"}};
+constexpr Option SpeakOptions[] = {
+    {"--lang", true, "English (the default), Arabic or Farsi"},
+    {"--whole", false, "read VALUE as a whole number even when it holds . or /"},
+    {"--play", false, "join the prompts and play them"}};
+constexpr Option ArchiveOptions[] = {{"-o", true, "the archive to write (export)"},
+                                     {"-d", true, "the folder to unpack into (import)"}};
 
 constexpr std::array<Command, 11> Commands = {{
     {"kinds",
@@ -101,6 +114,11 @@ void printHelp(std::ostream &out)
 
 } // namespace
 
+std::span<const Command> commandTable()
+{
+    return Commands;
+}
+
 int runCommandLine(std::span<const std::string> args, std::istream &in, std::ostream &out,
                    std::ostream &err)
 {
@@ -124,6 +142,9 @@ int runCommandLine(std::span<const std::string> args, std::istream &in, std::ost
                 break;
             if (arg == "--help" || arg == "-h") {
                 out << "usage: vocara-cli " << command.usage << "\n  " << command.summary << '\n';
+                for (const Option &option : command.syntax.options)
+                    out << "  " << option.name << (option.takesValue ? " VALUE" : "") << "\n      "
+                        << option.help << '\n';
                 return ExitOk;
             }
         }

@@ -61,9 +61,6 @@ QStringList CFieldora::pluginFiles()
     for (const QString &relative :
          {QStringLiteral("../lib/vocara/"), QStringLiteral("../../lib/vocara/")})
         files << QFileInfo(program.filePath(relative + file)).absoluteFilePath();
-#ifdef VOCARA_INSTALL_PLUGIN_DIR
-    files << QStringLiteral(VOCARA_INSTALL_PLUGIN_DIR "/") + file;
-#endif
     files.removeDuplicates();
     return files;
 }

@@ -1,4 +1,5 @@
 #include "cli/command.h"
+#include "cli/manual.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -254,4 +255,22 @@ TEST_F(Streams, EveryCommandParsesItsOptionsAlike)
     const Result settings = run({"settings", "set", "MailCAFile", "/etc/ssl/private-ca.pem"});
     EXPECT_EQ(settings.exitCode, ExitOk) << settings.err;
     EXPECT_EQ(run({"settings", "get", "MailCAFile"}).out, "/etc/ssl/private-ca.pem\n");
+}
+
+TEST(Manual, NamesEveryCommandItsOptionsAndTheExitCodes)
+{
+    std::ostringstream manual;
+    vocara::cli::printManual(manual, "1.2.3");
+    const std::string text = manual.str();
+    EXPECT_EQ(text.rfind(".TH VOCARA\\-CLI 1 \"\" \"Vocara 1.2.3\"", 0), 0u);
+    for (const Command &command : commandTable()) {
+        EXPECT_NE(text.find(".B " + vocara::cli::roffText(command.usage) + "\n"), std::string::npos)
+            << command.name;
+        for (const Option &option : command.syntax.options)
+            EXPECT_NE(text.find(".B " + vocara::cli::roffText(option.name)), std::string::npos)
+                << command.name << ' ' << option.name;
+    }
+    EXPECT_NE(text.find(".SH EXIT STATUS"), std::string::npos);
+    // Text that roff would take as markup is written to be shown as it is.
+    EXPECT_EQ(vocara::cli::roffText(".hidden -o a\\b"), "\\&.hidden \\-o a\\eb");
 }
