@@ -125,6 +125,17 @@ bool CVocaraDoc::open(const std::string &path, DocumentMode layout)
     return true;
 }
 
+bool CVocaraDoc::restore(const std::string &snapshot, DocumentMode mode,
+                         const std::string &originalPath)
+{
+    if (!open(snapshot, mode))
+        return false;
+    m_path = originalPath;
+    m_title = originalPath.empty() ? std::string() : titleForPath(originalPath);
+    setModified(true);
+    return true;
+}
+
 bool CVocaraDoc::insertScript(std::string_view name, int x, int y)
 {
     const std::string path = scriptFilePath(name, m_installFolder);

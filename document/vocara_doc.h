@@ -99,6 +99,9 @@ public:
     // Opens a file with another mode's property layout: a flow file read as a dialplan's flow
     // keeps the properties only that layout names (the export of a .qfl needs them all).
     bool open(const std::string &path, DocumentMode layout);
+    // Opens a recovery snapshot as unsaved work: read in `mode`, named after `originalPath`
+    // (an untitled flow when empty), so that Save writes there after the usual questions.
+    bool restore(const std::string &snapshot, DocumentMode mode, const std::string &originalPath);
     // Writes the flow (validating first) to `path`, or in asterisk mode the dialplan next to
     // it. An autosave leaves the document's own path and modified flag alone.
     bool save(const std::string &path, bool isAutosave = false);
@@ -111,6 +114,9 @@ public:
     const std::string &title() const { return m_title; }
     // The flow as a save would write it now (after a save: as its file holds it).
     std::string flowText() const;
+    // The flow's text as a save writes it, with the primary parents settled (a recovery
+    // snapshot's content).
+    std::string preparedFlowText();
     void setExporter(DialplanExporter *exporter) { m_exporter = exporter; }
     // Where temporary flows go, where sample scripts are, where autosaves go.
     void setUserFolder(std::filesystem::path folder) { m_userFolder = std::move(folder); }
@@ -256,8 +262,6 @@ private:
     // The file holding the flow's XML: the file itself, or a dialplan's flow extracted
     // into the user folder.
     bool flowSource(const std::string &path, std::filesystem::path &source);
-    // The flow's text as a save writes it, with the primary parents settled.
-    std::string preparedFlowText();
     void removeAutosave(std::string_view name) const;
     bool writeFlow(const std::string &target, std::string_view text);
     NodeId insertNode(Cell cell, NodeKind kind, const std::string_view *name = nullptr);
