@@ -95,4 +95,20 @@ inline constexpr std::string_view ServerPath = "Path";
 // The About box's line to the user guide.
 inline constexpr std::string_view AboutGuide = "Read the user guide";
 
+// Recovery of unsaved work after a run that did not end cleanly.
+inline constexpr std::string_view RecoveryTitle = "Recover Unsaved Work";
+inline constexpr std::string_view RecoveryIntro =
+    "Vocara did not close normally. These flows had changes that were not saved:";
+inline constexpr std::string_view RecoveryFileColumn = "File";
+inline constexpr std::string_view RecoveryTimeColumn = "Last change";
+inline constexpr std::string_view RecoveryNodesColumn = "Nodes";
+inline constexpr std::string_view RecoveryRestore = "&Restore";
+inline constexpr std::string_view RecoveryDiscard = "&Discard";
+inline constexpr std::string_view RecoveryLater = "&Later";
+inline constexpr std::string_view RecoveryHint =
+    "Restore opens the chosen flow as unsaved work; Later keeps them for the next start.";
+inline constexpr std::string_view RecoveryNothing = "No unsaved work is waiting to be recovered.";
+inline constexpr std::string_view RecoveryUnavailable =
+    "vocara: unsaved work cannot be kept for recovery: %s";
+
 } // namespace vocara::Ui

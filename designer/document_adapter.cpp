@@ -46,6 +46,14 @@ bool DocumentAdapter::open(const QString &path)
     return opened;
 }
 
+bool DocumentAdapter::restore(const RecoverySnapshot &snapshot)
+{
+    const bool restored =
+        m_doc->restore(snapshot.flowFile.string(), snapshot.mode, snapshot.originalPath);
+    emit titleChanged();
+    return restored;
+}
+
 bool DocumentAdapter::save(const QString &path)
 {
     const bool saved = m_doc->save(utf8(path));

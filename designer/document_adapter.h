@@ -2,6 +2,7 @@
 
 #include "document/clip_block.h"
 #include "document/document_observer.h"
+#include "document/recovery_store.h"
 #include "document/vocara_doc.h"
 
 #include <QObject>
@@ -32,6 +33,8 @@ public:
     bool newDocument();
     bool open(const QString &path);
     bool save(const QString &path);
+    // Opens a recovery snapshot as unsaved work named after its own file.
+    bool restore(const RecoverySnapshot &snapshot);
     // Writes the flow into the default save folder as autosave.qfl or autosave.conf: no
     // questions, no server. Used when the designer closes.
     bool writeExitAutosave();

@@ -22,6 +22,8 @@ class QToolBar;
 
 namespace vocara {
 
+class RecoveryKeeper;
+
 class CVocaraView;
 class DocumentAdapter;
 class CIVRSimulatorDlg;
@@ -124,9 +126,12 @@ public:
     void simulatorSettings();
     CIVRSimulatorDlg *simulatorWindow() const { return m_simulator; }
     // For pictures of the program (the user guide, the README): shows a dialog by name
-    // (options, colors, validation, hotkeys, attach, asterisk, userinput, simulator) without
-    // waiting.
+    // (options, colors, validation, hotkeys, attach, asterisk, userinput, simulator, recovery)
+    // without waiting.
     QWidget *openForPicture(const QString &name);
+    // On start: offers the unsaved work of runs that did not end cleanly ("Recover Unsaved
+    // Work"); true when a flow was restored.
+    bool offerRecovery(RecoveryKeeper &keeper);
     // Printing: the dialogs around the printout of CanvasPrint.
     void filePrint();
     void filePrintPreview();

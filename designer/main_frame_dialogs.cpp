@@ -8,6 +8,8 @@
 #include "designer/options_sheet.h"
 #include "designer/property_commands.h"
 #include "designer/qt_text.h"
+#include "designer/recovery_dialog.h"
+#include "designer/recovery_keeper.h"
 #include "designer/simulator_settings_dialog.h"
 #include "designer/simulator_text.h"
 #include "designer/simulator_window.h"
@@ -112,6 +114,19 @@ void CMainFrame::asteriskSettings()
 
 namespace vocara {
 
+bool CMainFrame::offerRecovery(RecoveryKeeper &keeper)
+{
+    std::vector<RecoverySnapshot> left = keeper.store().takeLeftOvers();
+    if (left.empty())
+        return false;
+    RecoveryDialog dialog(keeper.store(), std::move(left), this);
+    const bool restored = runDialog(dialog) == QDialog::Accepted && dialog.chosen() &&
+                          keeper.restore(*dialog.chosen());
+    // What is neither restored nor discarded is offered again next time.
+    keeper.store().leaveForLater();
+    return restored;
+}
+
 QWidget *CMainFrame::openForPicture(const QString &name)
 {
     QDialog *dialog = nullptr;
@@ -134,6 +149,17 @@ QWidget *CMainFrame::openForPicture(const QString &name)
         connect(dialog, &QObject::destroyed, this, [form] { delete form; });
     } else if (name == QLatin1String("userinput")) {
         dialog = new UserInputDialog(this);
+    } else if (name == QLatin1String("recovery")) {
+        RecoverySnapshot sample;
+        sample.originalPath = m_adapter.doc().path();
+        sample.time = std::time(nullptr);
+        sample.nodes = m_adapter.doc().nodeCount();
+        RecoverySnapshot untitled = sample;
+        untitled.originalPath.clear();
+        untitled.time -= 3600;
+        untitled.nodes = 3;
+        static RecoveryStore pictureStore{std::filesystem::path()};
+        dialog = new RecoveryDialog(pictureStore, {sample, untitled}, this);
     } else if (name == QLatin1String("simulator")) {
         startSimulation();
         return m_simulator;

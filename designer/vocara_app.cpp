@@ -2,11 +2,13 @@
 
 #include "designer/canvas_export.h"
 #include "designer/designer_text.h"
+#include "designer/dialog_text.h"
 #include "designer/document_adapter.h"
 #include "designer/kind_icons.h"
 #include "designer/main_frame.h"
 #include "designer/qt_text.h"
 #include "designer/qt_user_dialogs.h"
+#include "designer/recovery_keeper.h"
 #include "designer/vocara_view.h"
 #include "dialplan/dialplan_export.h"
 #include "document/autosave_timer.h"
@@ -16,6 +18,7 @@
 #include "platform/registry.h"
 
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QEventLoop>
 #include <QLocale>
 #include <QPainter>
@@ -98,15 +101,20 @@ int CVocaraApp::run()
     const QCommandLineOption dialog(
         QStringLiteral("dialog"),
         QStringLiteral("With --screenshot: grab a dialog instead of the main window (options, "
-                       "colors, validation, hotkeys, attach, asterisk, userinput, simulator)."),
+                       "colors, validation, hotkeys, attach, asterisk, userinput, simulator, recovery)."),
         QStringLiteral("NAME"));
-    parser.addOptions({noSplash, screenshot, image, select, dialog});
+    const QCommandLineOption recover(
+        QStringLiteral("recover"),
+        QStringLiteral("List the unsaved work left by runs that did not end cleanly, and exit."));
+    parser.addOptions({noSplash, screenshot, image, select, dialog, recover});
     parser.addPositionalArgument(
         QStringLiteral("file"), QStringLiteral("A flow (.qfl), script (.qsc) or dialplan (.conf)"));
     parser.process(arguments());
     const QStringList files = parser.positionalArguments();
     const QString file = files.isEmpty() ? QString() : files.last();
 
+    if (parser.isSet(recover))
+        return listRecovery();
     if (parser.isSet(image)) {
         if (file.isEmpty()) {
             std::fprintf(stderr, "vocara: --export-image needs a flow to draw\n");
@@ -115,7 +123,7 @@ int CVocaraApp::run()
         return exportImage(parser.value(image), file);
     }
     const bool grabbing = parser.isSet(screenshot);
-    if (!startDesigner(file, !grabbing && !parser.isSet(noSplash)))
+    if (!startDesigner(file, !grabbing && !parser.isSet(noSplash), !grabbing))
         return 2;
     if (grabbing) {
         m_frame->resize(1280, 800);
@@ -145,10 +153,31 @@ int CVocaraApp::run()
         return 0;
     }
     m_frame->showMaximized();
-    return exec();
+    const int code = exec();
+    // A clean exit: no snapshot is left to be offered.
+    if (m_recovery)
+        m_recovery->finish();
+    return code;
 }
 
-bool CVocaraApp::startDesigner(const QString &file, bool splash)
+int CVocaraApp::listRecovery()
+{
+    const RecoveryStore store(userFolder() / RecoveryStore::FolderName);
+    const std::vector<RecoverySnapshot> left = store.peekLeftOvers();
+    if (left.empty())
+        std::printf("%s\n", std::string(Ui::RecoveryNothing).c_str());
+    for (const RecoverySnapshot &snapshot : left) {
+        const QString when = QDateTime::fromSecsSinceEpoch(snapshot.time)
+                                 .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        std::printf("%s\t%s\t%zu\n",
+                    snapshot.originalPath.empty() ? std::string(Ui::Untitled).c_str()
+                                                  : snapshot.originalPath.c_str(),
+                    when.toUtf8().constData(), snapshot.nodes);
+    }
+    return 0;
+}
+
+bool CVocaraApp::startDesigner(const QString &file, bool splash, bool session)
 {
     m_dialogs = std::make_unique<QtUserDialogs>();
     m_registry = std::make_unique<Registry>(registryFolder());
@@ -169,6 +198,15 @@ bool CVocaraApp::startDesigner(const QString &file, bool splash)
     if (splash)
         showSplash();
     m_adapter->newDocument();
+    if (session) {
+        m_recovery =
+            std::make_unique<RecoveryKeeper>(*m_adapter, userFolder() / RecoveryStore::FolderName,
+                                             RecoveryKeeper::scheduleFromEnvironment());
+        // Restored work comes first; a file named as well is opened after it, with the
+        // usual question about the unsaved changes.
+        if (m_recovery->start())
+            m_frame->offerRecovery(*m_recovery);
+    }
     if (!file.isEmpty())
         m_frame->fileOpen(file);
     return true;

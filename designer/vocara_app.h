@@ -12,6 +12,7 @@ class IvrSettings;
 class QtUserDialogs;
 class Registry;
 class AsteriskExporter;
+class RecoveryKeeper;
 
 // The designer program: start-up in order (install folder, settings, recent files, the
 // command line, the splash), the main window, and the command-line modes that make a picture
@@ -31,7 +32,10 @@ public:
 
 private:
     int exportImage(const QString &output, const QString &flow);
-    bool startDesigner(const QString &file, bool splash);
+    // `session`: a user's session, which keeps recovery snapshots and offers left-over ones
+    // (not a screenshot).
+    bool startDesigner(const QString &file, bool splash, bool session);
+    int listRecovery();
     void showSplash();
 
     std::unique_ptr<Registry> m_registry;
@@ -40,6 +44,7 @@ private:
     std::unique_ptr<AsteriskExporter> m_exporter;
     std::unique_ptr<DocumentAdapter> m_adapter;
     std::unique_ptr<CMainFrame> m_frame;
+    std::unique_ptr<RecoveryKeeper> m_recovery;
 };
 
 } // namespace vocara

@@ -36,6 +36,7 @@ struct RecoverySnapshot
 class RecoveryStore
 {
 public:
+    static constexpr std::string_view FolderName = "recovery"; // in the user folder
     static constexpr std::string_view FlowName = "snapshot.qfl";
     static constexpr std::string_view SidecarName = "snapshot.info";
     static constexpr std::string_view LockName = "lock";
