@@ -100,8 +100,9 @@ int CVocaraApp::run()
                                     QStringLiteral("ROW,COLUMN"));
     const QCommandLineOption dialog(
         QStringLiteral("dialog"),
-        QStringLiteral("With --screenshot: grab a dialog instead of the main window (options, "
-                       "colors, validation, hotkeys, attach, asterisk, userinput, simulator, recovery)."),
+        QStringLiteral(
+            "With --screenshot: grab a dialog instead of the main window (options, "
+            "colors, validation, hotkeys, attach, asterisk, userinput, simulator, recovery)."),
         QStringLiteral("NAME"));
     const QCommandLineOption recover(
         QStringLiteral("recover"),
