@@ -105,19 +105,28 @@ bool RecoveryStore::claim(std::string *error)
         return true;
     if (!privateFolder(m_root, error))
         return false;
-    std::string pattern = (m_root / (std::to_string(::getpid()) + "-XXXXXX")).string();
+    // Made under a hidden name and locked before it gets its own: another instance never sees
+    // it without its lock and takes it for a dead run's.
+    std::string pattern = (m_root / ("." + std::to_string(::getpid()) + "-XXXXXX")).string();
     if (!::mkdtemp(pattern.data())) {
         if (error)
             *error = m_root.string() + ": " + std::strerror(errno);
         return false;
     }
-    m_folder = pattern;
-    m_lock = takeLock(m_folder);
-    if (m_lock < 0) {
+    const std::filesystem::path hidden = pattern;
+    m_lock = takeLock(hidden);
+    m_folder = m_root / hidden.filename().string().substr(1);
+    std::error_code ec;
+    if (m_lock >= 0)
+        std::filesystem::rename(hidden, m_folder, ec);
+    if (m_lock < 0 || ec) {
         if (error)
-            *error = (m_folder / LockName).string() + ": " + std::strerror(errno);
+            *error = hidden.string() + ": " + (ec ? ec.message() : std::strerror(errno));
         std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
+        std::filesystem::remove_all(hidden, ignored);
+        if (m_lock >= 0)
+            ::close(m_lock);
+        m_lock = -1;
         m_folder.clear();
         return false;
     }
@@ -208,7 +217,8 @@ std::vector<RecoverySnapshot> RecoveryStore::leftOvers(bool take)
     std::error_code ec;
     for (const auto &entry : std::filesystem::directory_iterator(m_root, ec)) {
         const std::filesystem::path folder = entry.path();
-        if (folder == m_folder || !entry.is_directory(ec) || entry.is_symlink(ec))
+        if (folder == m_folder || folder.filename().string().starts_with('.') ||
+            !entry.is_directory(ec) || entry.is_symlink(ec))
             continue;
         bool alreadyTaken = false;
         for (const auto &held : m_taken)
