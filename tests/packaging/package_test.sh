@@ -56,9 +56,16 @@ grep -q '^PlayWave' "$work/call.txt" || fail "the sample's prompts did not play"
 QT_QPA_PLATFORM=offscreen /usr/bin/vocara --export-image "$work/flow.png" "$sample" ||
     fail "the installed vocara could not draw the sample"
 [[ -s $work/flow.png ]] || fail "no picture"
-man -w vocara-cli >/dev/null || fail "man vocara-cli finds no page"
+if [[ -f /usr/share/man/man1/vocara-cli.1 ]]; then
+    man -w vocara-cli >/dev/null || fail "man vocara-cli finds no page"
+elif grep -qs 'path-exclude.*/usr/share/man' /etc/dpkg/dpkg.cfg.d/*; then
+    echo "package_test: this machine's dpkg leaves manual pages out: they are not looked for"
+else
+    fail "the manual pages are not installed"
+fi
 if command -v systemd-analyze >/dev/null; then
-    systemd-analyze verify /usr/share/vocara/systemd/vocara-receiver.service ||
+    # The manual is looked for above; dpkg may be told to leave manuals out.
+    systemd-analyze verify --man=no /usr/share/vocara/systemd/vocara-receiver.service ||
         fail "systemd-analyze verify"
 else
     echo "package_test: systemd-analyze is not here: the service file is not verified"
