@@ -25,7 +25,7 @@ for file in bin/vocara bin/vocara-cli lib/vocara/libfieldora.so share/vocara/DTM
     "share/mime/packages/$id.xml" "share/metainfo/$id.metainfo.xml" \
     "share/icons/hicolor/scalable/apps/$id.svg" \
     share/icons/hicolor/scalable/mimetypes/application-x-vocara-flow.svg \
-    share/man/man1/vocara.1 share/man/man1/vocara-cli.1; do
+    share/man/man1/vocara.1.gz share/man/man1/vocara-cli.1.gz; do
     [[ -e $prefix/$file ]] || fail "$file is not installed"
 done
 for size in 16 22 24 32 48 64 128 256; do
@@ -56,9 +56,11 @@ desktop-file-validate "$prefix/share/applications/$id.desktop" >"$work/desktop.t
 [[ ! -s $work/desktop.txt ]] || fail "desktop-file-validate: $(cat "$work/desktop.txt")"
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >"$work/as.txt" 2>&1 ||
     fail "appstreamcli: $(cat "$work/as.txt")"
-groff -man -ww -z "$prefix"/share/man/man1/*.1 2>"$work/man.txt" && [[ ! -s $work/man.txt ]] ||
-    fail "manual pages: $(cat "$work/man.txt")"
-man -l "$prefix/share/man/man1/vocara-cli.1" 2>/dev/null | grep -q 'archive export FLOW' ||
+for page in "$prefix"/share/man/man1/*.1.gz; do
+    zcat "$page" | groff -man -ww -z 2>"$work/man.txt" && [[ ! -s $work/man.txt ]] ||
+        fail "$(basename "$page"): $(cat "$work/man.txt")"
+done
+man -l "$prefix/share/man/man1/vocara-cli.1.gz" 2>/dev/null | grep -q 'archive export FLOW' ||
     fail "vocara-cli(1) does not list every command"
 
 # The file types, in a MIME database of their own beside the system's: a flow, a script and a

@@ -56,7 +56,7 @@ grep -q '^PlayWave' "$work/call.txt" || fail "the sample's prompts did not play"
 QT_QPA_PLATFORM=offscreen /usr/bin/vocara --export-image "$work/flow.png" "$sample" ||
     fail "the installed vocara could not draw the sample"
 [[ -s $work/flow.png ]] || fail "no picture"
-if [[ -f /usr/share/man/man1/vocara-cli.1 ]]; then
+if [[ -f /usr/share/man/man1/vocara-cli.1.gz ]]; then
     man -w vocara-cli >/dev/null || fail "man vocara-cli finds no page"
 elif grep -qs 'path-exclude.*/usr/share/man' /etc/dpkg/dpkg.cfg.d/*; then
     echo "package_test: this machine's dpkg leaves manual pages out: they are not looked for"
