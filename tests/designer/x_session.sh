@@ -50,11 +50,12 @@ x_session_start() {
     exit 1
 }
 
-# Polls CONDITION (a command) every 0.1 s for up to 15 s; fails with MESSAGE.
+# Polls CONDITION (a command) every 0.1 s for up to 60 s; fails with MESSAGE. The wait is long
+# for a sanitizer build on a busy machine; when things go well it costs nothing.
 x_session_until() {
     local message=$1
     shift
-    for _ in $(seq 150); do
+    for _ in $(seq 600); do
         "$@" && return 0
         sleep 0.1
     done
