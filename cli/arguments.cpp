@@ -40,13 +40,18 @@ bool Arguments::parse(std::span<const std::string> args, const Syntax &syntax, s
                 return false;
             }
             m_options.emplace_back(name, std::string());
-        } else if (equals != std::string::npos) {
-            m_options.emplace_back(name, arg.substr(equals + 1));
-        } else if (i + 1 < args.size()) {
-            m_options.emplace_back(name, args[++i]);
         } else {
-            error = "option '" + name + "' needs a value";
-            return false;
+            const bool joined = equals != std::string::npos;
+            if (!joined && i + 1 == args.size()) {
+                error = "option '" + name + "' needs a value";
+                return false;
+            }
+            std::string value = joined ? arg.substr(equals + 1) : args[++i];
+            if (value.empty() && !option->emptyAllowed) {
+                error = "option '" + name + "' needs a value";
+                return false;
+            }
+            m_options.emplace_back(name, std::move(value));
         }
     }
     if (m_plain.size() < syntax.fewestArguments) {

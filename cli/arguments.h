@@ -15,7 +15,8 @@ struct Option
 {
     std::string_view name;
     bool takesValue;
-    std::string_view help; // one line for the command's help and the manual
+    std::string_view help;     // one line for the command's help and the manual
+    bool emptyAllowed = false; // an empty value means something (else it is refused)
 };
 
 // What a subcommand's command line may hold: its options, and how many plain arguments.

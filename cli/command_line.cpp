@@ -4,6 +4,7 @@
 #include "document/autosave_timer.h"
 
 #include <array>
+#include <exception>
 #include <ostream>
 #include <string>
 
@@ -28,7 +29,7 @@ constexpr Option ReceiveOptions[] = {
     {"--count", true, "stop after this many transfers (never)"},
 };
 constexpr Option SimulateOptions[] = {
-    {"--caller", true, "the caller's keys, e.g. 2,1,#,T (T: let the input time run out)"},
+    {"--caller", true, "the caller's keys, e.g. 2,1,#,T (T: let the input time run out)", true},
     {"--speed", true, "the pause before each node, in milliseconds (0)"},
     {"--time-scale", true, "shrink pauses and time-outs by this factor (1)"},
     {"--log", true, "write the simulator's log to this file"},
@@ -152,7 +153,13 @@ int runCommandLine(std::span<const std::string> args, std::istream &in, std::ost
         std::string error;
         if (!parsed.parse(args.subspan(1), command.syntax, error))
             return parsed.usageError(err, error);
-        return command.run(parsed, out, err);
+        try {
+            return command.run(parsed, out, err);
+        } catch (const std::exception &refused) {
+            // A path the system refuses (an empty one, say) ends the command, not the program.
+            err << "vocara-cli " << command.name << ": " << refused.what() << '\n';
+            return ExitCannotRun;
+        }
     }
     err << "vocara-cli: unknown command '" << args[0] << "' (see vocara-cli --help)\n";
     return ExitCannotRun;

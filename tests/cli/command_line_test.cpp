@@ -1,5 +1,6 @@
 #include "cli/command.h"
 #include "cli/manual.h"
+#include "tests/cli/run_command.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -11,21 +12,8 @@ using namespace vocara::cli;
 
 namespace {
 
-struct Result
-{
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-Result run(std::vector<std::string> args, const std::string &input = {})
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    std::istringstream in(input);
-    const int code = runCommandLine(args, in, out, err);
-    return {code, out.str(), err.str()};
-}
+using Result = vocara::test::command_line::CommandResult;
+using vocara::test::command_line::run;
 
 } // namespace
 
@@ -231,6 +219,9 @@ TEST_F(Streams, EveryCommandParsesItsOptionsAlike)
         {{"archive", "export", "x"}, "vocara-cli archive: expected export FLOW -o FILE.zip"},
         {{"archive", "export", "x", "-d", "y"}, "vocara-cli archive: expected export"},
         {{"kinds", "extra"}, "vocara-cli kinds: unexpected argument 'extra'\n"},
+        {{"simulate", "x", "--odbcini="},
+         "vocara-cli simulate: option '--odbcini' needs a value\n"},
+        {{"save", "x", "-o", ""}, "vocara-cli save: option '-o' needs a value\n"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.args[0] + " " + c.args[1 % c.args.size()]);
@@ -240,6 +231,11 @@ TEST_F(Streams, EveryCommandParsesItsOptionsAlike)
         EXPECT_NE(result.err.find("\nusage: vocara-cli " + c.args[0]), std::string::npos);
         EXPECT_EQ(result.out, "");
     }
+
+    // A path the system refuses ends the command with its reason, not the program.
+    const Result empty = run({"archive", "export", "", "-o", file("a.zip")});
+    EXPECT_EQ(empty.exitCode, ExitCannotRun);
+    EXPECT_EQ(empty.err.rfind("vocara-cli archive: ", 0), 0u) << empty.err;
 
     // After "--" everything is a file; a negative number is a value; "=" joins any option.
     const Result dashed = run({"validate", "--", "-o"});

@@ -2,6 +2,7 @@
 #include "platform/spawn.h"
 #include "platform/zip_archive.h"
 #include "simulator/wave_image.h"
+#include "tests/cli/run_command.h"
 #include "tests/support/odbc_source.h"
 #include "tests/support/smtp_server.h"
 #include "tests/support/tcp_listener.h"
@@ -18,22 +19,8 @@ using vocara::test::writeText;
 
 namespace {
 
-struct Result
-{
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-// A subcommand and its arguments, as the command line gives them; `input` is standard input.
-Result run(std::vector<std::string> args, const std::string &input = {})
-{
-    std::istringstream in(input);
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = runCommandLine(args, in, out, err);
-    return {code, out.str(), err.str()};
-}
+using Result = vocara::test::command_line::CommandResult;
+using vocara::test::command_line::run;
 
 const std::string Flow = R"(<?xml standalone="no" ?><QenIvr><Start version="3">)"
                          R"(<Wait second="x" Tooltip="" name="Pause" X="1" Y="0"/></Start>)"
