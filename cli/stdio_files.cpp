@@ -66,7 +66,12 @@ bool InputFile::open(const Arguments &args, const std::string &name, std::ostrea
         return false;
     }
     m_path = (m_scratch.path() / (dialplan ? "flow.conf" : "flow.qfl")).string();
-    std::filesystem::rename(part, m_path);
+    std::error_code error;
+    std::filesystem::rename(part, m_path, error);
+    if (error) {
+        err << "vocara-cli: cannot keep standard input: " << error.message() << '\n';
+        return false;
+    }
     return true;
 }
 

@@ -119,7 +119,9 @@ bool CMainFrame::offerRecovery(RecoveryKeeper &keeper)
     std::vector<RecoverySnapshot> left = keeper.store().takeLeftOvers();
     if (left.empty())
         return false;
-    RecoveryDialog dialog(keeper.store(), std::move(left), this);
+    RecoveryDialog dialog(
+        std::move(left), [&keeper](const RecoverySnapshot &gone) { keeper.store().discard(gone); },
+        this);
     const bool restored = runDialog(dialog) == QDialog::Accepted && dialog.chosen() &&
                           keeper.restore(*dialog.chosen());
     // What is neither restored nor discarded is offered again next time.
@@ -158,8 +160,8 @@ QWidget *CMainFrame::openForPicture(const QString &name)
         untitled.originalPath.clear();
         untitled.time -= 3600;
         untitled.nodes = 3;
-        static RecoveryStore pictureStore{std::filesystem::path()};
-        dialog = new RecoveryDialog(pictureStore, {sample, untitled}, this);
+        dialog = new RecoveryDialog(
+            {sample, untitled}, [](const RecoverySnapshot &) {}, this);
     } else if (name == QLatin1String("simulator")) {
         startSimulation();
         return m_simulator;

@@ -14,11 +14,11 @@
 
 namespace vocara {
 
-RecoveryDialog::RecoveryDialog(RecoveryStore &store, std::vector<RecoverySnapshot> snapshots,
+RecoveryDialog::RecoveryDialog(std::vector<RecoverySnapshot> snapshots, Discard discard,
                                QWidget *parent)
     : QDialog(parent)
-    , m_store(store)
     , m_snapshots(std::move(snapshots))
+    , m_discardSnapshot(std::move(discard))
 {
     setWindowTitle(qt(Ui::RecoveryTitle));
     auto *layout = new QVBoxLayout(this);
@@ -82,7 +82,7 @@ void RecoveryDialog::discardChosen()
     const int row = m_list->indexOfTopLevelItem(m_list->currentItem());
     if (row < 0 || row >= int(m_snapshots.size()))
         return;
-    m_store.discard(m_snapshots[size_t(row)]);
+    m_discardSnapshot(m_snapshots[size_t(row)]);
     m_snapshots.erase(m_snapshots.begin() + row);
     if (m_snapshots.empty()) {
         reject();

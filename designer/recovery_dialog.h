@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <vector>
 
 class QPushButton;
@@ -20,7 +21,8 @@ class RecoveryDialog : public QDialog
     Q_OBJECT
 
 public:
-    RecoveryDialog(RecoveryStore &store, std::vector<RecoverySnapshot> snapshots,
+    using Discard = std::function<void(const RecoverySnapshot &)>;
+    RecoveryDialog(std::vector<RecoverySnapshot> snapshots, Discard discard,
                    QWidget *parent = nullptr);
 
     QTreeWidget *list() const { return m_list; }
@@ -34,8 +36,8 @@ private:
     void discardChosen();
     void refill();
 
-    RecoveryStore &m_store;
     std::vector<RecoverySnapshot> m_snapshots;
+    Discard m_discardSnapshot;
     QTreeWidget *m_list = nullptr;
     QPushButton *m_restore = nullptr;
     QPushButton *m_discard = nullptr;

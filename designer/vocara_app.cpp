@@ -163,7 +163,7 @@ int CVocaraApp::run()
 
 int CVocaraApp::listRecovery()
 {
-    const RecoveryStore store(userFolder() / RecoveryStore::FolderName);
+    RecoveryStore store(userFolder() / RecoveryStore::FolderName);
     const std::vector<RecoverySnapshot> left = store.peekLeftOvers();
     if (left.empty())
         std::printf("%s\n", std::string(Ui::RecoveryNothing).c_str());

@@ -215,10 +215,14 @@ std::vector<RecoverySnapshot> RecoveryStore::leftOvers(bool take)
 {
     std::vector<RecoverySnapshot> found;
     std::error_code ec;
-    for (const auto &entry : std::filesystem::directory_iterator(m_root, ec)) {
+    // Stepped with an error code: a folder that changes meanwhile ends the walk, not the program.
+    for (std::filesystem::directory_iterator at(m_root, ec), end; !ec && at != end;
+         at.increment(ec)) {
+        const std::filesystem::directory_entry &entry = *at;
         const std::filesystem::path folder = entry.path();
+        std::error_code ignored;
         if (folder == m_folder || folder.filename().string().starts_with('.') ||
-            !entry.is_directory(ec) || entry.is_symlink(ec))
+            !entry.is_directory(ignored) || entry.is_symlink(ignored))
             continue;
         bool alreadyTaken = false;
         for (const auto &held : m_taken)
@@ -232,7 +236,7 @@ std::vector<RecoverySnapshot> RecoveryStore::leftOvers(bool take)
         if (!snapshot) {
             // An instance that ended without a snapshot to offer: nothing worth keeping.
             if (take)
-                std::filesystem::remove_all(folder, ec);
+                std::filesystem::remove_all(folder, ignored);
             ::close(lock);
             continue;
         }
@@ -252,9 +256,9 @@ std::vector<RecoverySnapshot> RecoveryStore::takeLeftOvers()
     return leftOvers(true);
 }
 
-std::vector<RecoverySnapshot> RecoveryStore::peekLeftOvers() const
+std::vector<RecoverySnapshot> RecoveryStore::peekLeftOvers()
 {
-    return const_cast<RecoveryStore *>(this)->leftOvers(false);
+    return leftOvers(false);
 }
 
 void RecoveryStore::discard(const RecoverySnapshot &snapshot)

@@ -66,7 +66,7 @@ public:
     // leaveForLater. Folders without a readable snapshot are cleared away.
     std::vector<RecoverySnapshot> takeLeftOvers();
     // What takeLeftOvers would offer, without taking anything (for listing only).
-    std::vector<RecoverySnapshot> peekLeftOvers() const;
+    std::vector<RecoverySnapshot> peekLeftOvers();
     // Removes a taken snapshot, after it was restored or when the user discards it.
     void discard(const RecoverySnapshot &snapshot);
     // Lets go of every taken snapshot still held: they are offered again next time.
