@@ -10,24 +10,18 @@
 
 namespace vocara::cli {
 
-ScratchFolder::~ScratchFolder()
-{
-    std::error_code ignored;
-    if (!m_path.empty())
-        std::filesystem::remove_all(m_path, ignored);
-}
-
-bool ScratchFolder::make(std::ostream &err)
+bool makeScratch(std::optional<TemporaryFolder> &scratch, std::ostream &err)
 {
     std::error_code error;
-    std::string pattern =
-        (std::filesystem::temp_directory_path(error) / "vocara-cli-XXXXXX").string();
-    if (error || !::mkdtemp(pattern.data())) {
+    const std::filesystem::path temp = std::filesystem::temp_directory_path(error);
+    errno = 0;
+    if (!error)
+        scratch.emplace(temp, "vocara-cli-");
+    if (error || scratch->path().empty()) {
         err << "vocara-cli: cannot make a temporary folder: "
             << (error ? error.message() : std::strerror(errno)) << '\n';
         return false;
     }
-    m_path = pattern;
     return true;
 }
 
@@ -42,10 +36,10 @@ bool InputFile::open(const Arguments &args, const std::string &name, std::ostrea
             err << "cannot open " << name << ": " << std::strerror(errno) << '\n';
         return true;
     }
-    if (!m_scratch.make(err))
+    if (!makeScratch(m_scratch, err))
         return false;
     // Copied in blocks, watching for the trailer marker across block ends.
-    const std::filesystem::path part = m_scratch.path() / "standard-input";
+    const std::filesystem::path part = m_scratch->path() / "standard-input";
     std::ofstream copy(part, std::ios::binary);
     std::istream &in = args.input();
     std::string block(1 << 16, '\0');
@@ -65,7 +59,7 @@ bool InputFile::open(const Arguments &args, const std::string &name, std::ostrea
         err << "vocara-cli: cannot read standard input\n";
         return false;
     }
-    m_path = (m_scratch.path() / (dialplan ? "flow.conf" : "flow.qfl")).string();
+    m_path = (m_scratch->path() / (dialplan ? "flow.conf" : "flow.qfl")).string();
     std::error_code error;
     std::filesystem::rename(part, m_path, error);
     if (error) {
@@ -88,9 +82,9 @@ bool OutputFile::open(const std::string &name, const std::filesystem::path &scra
         m_path = name;
         return true;
     }
-    if (!m_scratch.make(err))
+    if (!makeScratch(m_scratch, err))
         return false;
-    m_path = (m_scratch.path() / scratchName.filename()).string();
+    m_path = (m_scratch->path() / scratchName.filename()).string();
     return true;
 }
 

@@ -1,29 +1,18 @@
 #pragma once
 
 #include "cli/arguments.h"
+#include "platform/folders.h"
 
 #include <filesystem>
 #include <iosfwd>
+#include <optional>
 #include <string>
 
 namespace vocara::cli {
 
-// A private temporary folder, removed with what is in it.
-class ScratchFolder
-{
-public:
-    ScratchFolder() = default;
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder &) = delete;
-    ScratchFolder &operator=(const ScratchFolder &) = delete;
-
-    // Makes the folder; false (said on `err`) when it cannot be made.
-    bool make(std::ostream &err);
-    const std::filesystem::path &path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
+// A private folder in the temporary folder for standard input or output; false (said on
+// `err`) when it cannot be made.
+bool makeScratch(std::optional<TemporaryFolder> &scratch, std::ostream &err);
 
 // The flow a command reads: a file, or "-" for standard input, which is copied into a scratch
 // folder under a name that says how to read it (a dialplan when it carries a flow after the
@@ -40,7 +29,7 @@ public:
     std::filesystem::path nameForOutput() const;
 
 private:
-    ScratchFolder m_scratch;
+    std::optional<TemporaryFolder> m_scratch;
     std::string m_path;
     bool m_standardInput = false;
 };
@@ -57,7 +46,7 @@ public:
     bool finish(std::ostream &out, std::ostream &err);
 
 private:
-    ScratchFolder m_scratch;
+    std::optional<TemporaryFolder> m_scratch;
     std::string m_path;
     bool m_standardOutput = false;
 };

@@ -1,6 +1,7 @@
 #include "document/recovery_store.h"
 
 #include "platform/atomic_file.h"
+#include "platform/folders.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,7 +9,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vocara {
@@ -61,31 +61,6 @@ int takeLock(const std::filesystem::path &folder)
     return fd;
 }
 
-// A folder of this user's own, mode 0700, and not a link.
-bool privateFolder(const std::filesystem::path &path, std::string *error)
-{
-    std::error_code ec;
-    std::filesystem::create_directories(path.parent_path(), ec);
-    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
-        if (error)
-            *error = path.string() + ": " + std::strerror(errno);
-        return false;
-    }
-    struct stat info
-    {};
-    if (::lstat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid()) {
-        if (error)
-            *error = path.string() + ": not a folder of this user's own";
-        return false;
-    }
-    if ((info.st_mode & 0777) != 0700 && ::chmod(path.c_str(), 0700) != 0) {
-        if (error)
-            *error = path.string() + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 RecoveryStore::RecoveryStore(std::filesystem::path root)
@@ -103,7 +78,9 @@ bool RecoveryStore::claim(std::string *error)
 {
     if (m_lock >= 0)
         return true;
-    if (!privateFolder(m_root, error))
+    std::error_code parentMade;
+    std::filesystem::create_directories(m_root.parent_path(), parentMade);
+    if (!makePrivateFolder(m_root, error))
         return false;
     // Made under a hidden name and locked before it gets its own: another instance never sees
     // it without its lock and takes it for a dead run's.

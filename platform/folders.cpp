@@ -80,14 +80,12 @@ std::filesystem::path installFolder()
     return std::filesystem::current_path(error);
 }
 
-std::filesystem::path privateTempFolder(std::string_view name, std::string *error)
+bool makePrivateFolder(const std::filesystem::path &folder, std::string *error)
 {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                         (std::string(name) + "-" + std::to_string(::getuid()));
     auto refuse = [&](const std::string &why) {
         if (error)
             *error = folder.string() + ": " + why;
-        return std::filesystem::path();
+        return false;
     };
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
         return refuse(std::strerror(errno));
@@ -101,7 +99,14 @@ std::filesystem::path privateTempFolder(std::string_view name, std::string *erro
         return refuse("belongs to another user");
     if ((info.st_mode & 0777) != 0700 && ::chmod(folder.c_str(), 0700) != 0)
         return refuse(std::strerror(errno));
-    return folder;
+    return true;
+}
+
+std::filesystem::path privateTempFolder(std::string_view name, std::string *error)
+{
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                         (std::string(name) + "-" + std::to_string(::getuid()));
+    return makePrivateFolder(folder, error) ? folder : std::filesystem::path();
 }
 
 TemporaryFolder::TemporaryFolder(const std::filesystem::path &parent, std::string_view prefix)

@@ -21,6 +21,11 @@ std::filesystem::path registryFolder();
 // the current folder.
 std::filesystem::path installFolder();
 
+// Makes `folder` (its parent must exist) or takes it as it is when it is this user's own folder,
+// narrowing its rights to 0700. Refused (false, `error` says why) when it is a link, not a
+// folder or someone else's.
+bool makePrivateFolder(const std::filesystem::path &folder, std::string *error = nullptr);
+
 // A folder of this user's own below the temporary folder, "<temp>/<name>-<uid>", mode 0700.
 // Refused (empty path, `error` says why) when it is a link, not a folder or not the user's.
 std::filesystem::path privateTempFolder(std::string_view name, std::string *error = nullptr);

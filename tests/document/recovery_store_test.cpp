@@ -123,7 +123,7 @@ TEST(RecoveryStore, RefusesAFolderThatIsNotPrivate)
     RecoveryStore store(temp / "recovery");
     std::string error;
     EXPECT_FALSE(store.claim(&error));
-    EXPECT_NE(error.find("not a folder of this user's own"), std::string::npos);
+    EXPECT_NE(error.find("not a folder of its own"), std::string::npos);
 
     // A folder of ours made with looser rights is narrowed to the owner.
     std::filesystem::create_directory(temp / "loose");
